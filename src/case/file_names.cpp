@@ -1,0 +1,3 @@
+#include "file_names.h"
+
+namespace m4 {} // namespace m4

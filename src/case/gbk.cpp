@@ -1,0 +1,3 @@
+#include "gbk.h"
+
+namespace m4 {} // namespace m4

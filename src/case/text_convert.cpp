@@ -1,0 +1,3 @@
+#include "text_convert.h"
+
+namespace m4 {} // namespace m4

@@ -1,0 +1,32 @@
+#pragma once
+// How texts become numbers and numbers become cell texts.
+
+#include <QString>
+#include <QStringView>
+
+#include <optional>
+
+namespace m4 {
+
+/// The longest leading part of the text that reads as a decimal number (sign, digits, one ".",
+/// exponent letter E or D with sign and digits), blanks and tabs inside it skipped; 0 when there
+/// is none. "12abc" gives 12, "abc" and "" give 0. May be infinite for huge exponents.
+double numericValue(QStringView text);
+
+/// The numeric value taken to the nearest whole number, an exact half going to the even
+/// neighbour, as a 16-bit signed count; nullopt when it does not fit in 16 bits or is not finite.
+std::optional<int> countOf(QStringView text);
+
+/// Data rows of table d given the text of its count field: the count, or for the hydrograph the
+/// numeric value plus 1 taken to a count; nullopt when that is not a 16-bit number.
+std::optional<int> rowsFromCount(int table, QStringView countText);
+
+/// A number as a cell text: at most 15 significant digits, no trailing zeros, no leading blank,
+/// "." as the decimal point (1.5, 0, 2).
+QString cellText(double value);
+
+/// An item of the case file read as a number by the run: blanks around it allowed, empty gives
+/// 0, anything else must read as a number in full. nullopt when it does not.
+std::optional<double> itemNumber(QStringView item);
+
+} // namespace m4

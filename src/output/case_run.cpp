@@ -1,0 +1,3 @@
+#include "case_run.h"
+
+namespace m4 {} // namespace m4

@@ -1,0 +1,3 @@
+#include "chart.h"
+
+namespace m4 {} // namespace m4

@@ -1,0 +1,3 @@
+#include "format.h"
+
+namespace m4 {} // namespace m4

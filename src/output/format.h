@@ -1,0 +1,26 @@
+#pragma once
+// Fixed-width number texts of the report and the chart. All pure; every text is ASCII.
+
+#include <QString>
+
+namespace m4 {
+
+/// x rounded with floor(x + 0.5), written as NumStr, right-aligned in n characters; a longer
+/// text loses its leftmost characters.
+QString Using(double x, int n);
+/// x with 1..5 decimals (halves away from zero), right-aligned in n characters.
+QString Using1(double x, int n);
+QString Using2(double x, int n);
+QString Using3(double x, int n);
+QString Using4(double x, int n);
+QString Using5(double x, int n);
+/// floor(x * 100 + 0.5) / 100, in that order of operations.
+double Round2(double x);
+/// A blank or "-", then at most 15 significant digits, no "0" before the point (" .5").
+QString NumStr(double x);
+/// The digits with "-" when negative and "0" before the point ("0.5").
+QString NumPlain(double x);
+/// NumStr(x) and one blank.
+QString NumItem(double x);
+
+} // namespace m4

@@ -1,0 +1,3 @@
+#include "report.h"
+
+namespace m4 {} // namespace m4

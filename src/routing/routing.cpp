@@ -1,0 +1,3 @@
+#include "routing.h"
+
+namespace m4 {} // namespace m4
