@@ -11,6 +11,8 @@
 #include <QSize>
 #include <QString>
 
+#include <optional>
+
 namespace m4 {
 
 struct RunRequest {
@@ -26,12 +28,18 @@ struct RunOutcome {
     QImage chart;
     QString reportPath;
     QString bitmapPath;
-    QString status; ///< the status text of the run's last step
-    QString chartNote; ///< why curves are missing from the chart, if they are
+    QString csvPath; ///< empty unless asked for
+    /// The status text of the run's last step, with the reason when curves are missing.
+    QString status;
+    /// The chart or CSV could not be saved; the report was written all the same.
+    std::optional<Failure> laterFailure;
 };
 
-/// Route the case file and write its report (and chart, and CSV when asked). A failure writes
-/// nothing: an earlier report of the case stays as it was.
+/// Route the case file and write its report, then its chart (and CSV when asked). A failure
+/// before the report is written writes nothing: an earlier report of the case stays as it was.
 Expected<RunOutcome> runCaseFile(const RunRequest& request);
+
+/// The period records as CSV: a header row, one row a period, plain numbers, CR LF.
+QByteArray periodCsv(const RoutingResult& result);
 
 } // namespace m4
