@@ -1,0 +1,14 @@
+#pragma once
+// The one rounding of recorded values: two decimals, halves upward. The report and the chart
+// show numbers the run recorded through it, so all sides share this definition.
+
+#include <cmath>
+
+namespace m4 {
+
+/// floor(x * 100 + 0.5) / 100, in that order of operations.
+inline double Round2(double x) {
+    return std::floor(x * 100 + 0.5) / 100;
+}
+
+} // namespace m4
