@@ -3,6 +3,7 @@
 // coordinate system (y grows downward), first as plain geometry, then rendered to an image.
 
 #include "case/case_data.h"
+#include "case/failure.h"
 #include "routing/routing_result.h"
 
 #include <QColor>
@@ -46,5 +47,8 @@ ChartGeometry chartGeometry(const CaseData& data, const RoutingResult& result,
 
 /// The geometry drawn on a white image of the given pixel size.
 QImage renderChart(const ChartGeometry& geometry, QSize size);
+
+/// Save the image as a 24-bit BMP replacing path; a failure leaves an existing file intact.
+std::optional<Failure> saveChartBitmap(const QImage& image, const QString& path);
 
 } // namespace m4
