@@ -1,0 +1,50 @@
+#include "area.h"
+
+#include <QString>
+
+namespace m4 {
+namespace {
+
+QString levelText(double z) {
+    return QString::number(z, 'g', 15);
+}
+
+} // namespace
+
+AreaCurve::AreaCurve(const std::vector<CurvePoint>& curve) : curve_(curve) {
+    std::vector<IntervalIndex::Range> intervals;
+    std::vector<IntervalIndex::Range> flat;
+    for (std::size_t i = 0; i + 1 < curve.size(); ++i) {
+        const double lo = curve[i].ZP;
+        const double hi = curve[i + 1].ZP;
+        intervals.push_back({lo, hi});
+        if (lo == hi) {
+            flat.push_back({lo, hi});
+            flatToInterval_.push_back(static_cast<int>(i));
+        }
+    }
+    intervals_ = IntervalIndex(intervals, IntervalIndex::Ends::Closed, IntervalIndex::Winner::Last);
+    flat_ = IntervalIndex(flat, IntervalIndex::Ends::Closed, IntervalIndex::Winner::First);
+}
+
+Expected<double> AreaCurve::AreaAt(double Z) {
+    // Every interval holding Z takes part in the lookup, so a zero-width one spoils it even
+    // when a later interval would supply the area.
+    if (const int f = flat_.find(Z); f >= 0) {
+        const int i = flatToInterval_[static_cast<std::size_t>(f)];
+        return Failure{
+            Fault::CurveZeroWidth,
+            {},
+            0,
+            QStringLiteral("第%1、%2点水位相同（%3米）").arg(i + 1).arg(i + 2).arg(levelText(Z))};
+    }
+    if (const int i = intervals_.find(Z); i >= 0) {
+        const CurvePoint& a = curve_[static_cast<std::size_t>(i)];
+        const CurvePoint& b = curve_[static_cast<std::size_t>(i) + 1];
+        lastArea_ = a.F + ((b.F - a.F) * (Z - a.ZP)) / (b.ZP - a.ZP);
+    }
+    if (!lastArea_) return Failure{Fault::StartOutsideCurve, {}, 0, levelText(Z)};
+    return *lastArea_;
+}
+
+} // namespace m4

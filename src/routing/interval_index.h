@@ -1,0 +1,42 @@
+#pragma once
+// Which of a list of level ranges holds a level, as a binary search instead of a scan over the
+// list. The outlet states, the level-discharge table and the level-area curve each ask this
+// several times a period; with tables of tens of thousands of rows a scan would make a run
+// quadratic.
+
+#include <vector>
+
+namespace m4 {
+
+/// A list of level ranges, built once, that answers which range wins at a level exactly as a
+/// scan of the list in order would: the last (or first) range in list order holding the level.
+class IntervalIndex {
+  public:
+    struct Range {
+        double lo; ///< lower level, m
+        double hi; ///< upper level, m
+    };
+    enum class Ends {
+        Closed,  ///< lo <= z <= hi
+        HalfOpen ///< lo <= z < hi
+    };
+    enum class Winner {
+        Last, ///< every holding range overwrites the result, so the last one counts
+        First ///< the scan stops at the first holding range
+    };
+
+    IntervalIndex() = default;
+    IntervalIndex(const std::vector<Range>& ranges, Ends ends, Winner winner);
+
+    /// Position in the list of the winning range that holds z, or -1 when none does.
+    int find(double z) const;
+
+  private:
+    // The distinct end levels, ascending. They cut the line into elementary slots: slot 2j + 1
+    // is the level values_[j] itself, slot 2j the open gap below it, slot 2m the gap above
+    // the highest level. Every slot lies wholly inside or wholly outside each range.
+    std::vector<double> values_;
+    std::vector<int> winners_ = {-1}; ///< winning range per slot, -1 for none
+};
+
+} // namespace m4
