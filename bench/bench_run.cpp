@@ -1,0 +1,43 @@
+// A run in memory: read the case file bytes, route, build the report and encode it.
+
+#include "bench_cases.h"
+
+#include "case/case_file.h"
+#include "case/gbk.h"
+#include "output/report.h"
+#include "routing/routing.h"
+
+#include <benchmark/benchmark.h>
+
+namespace {
+
+void runInMemory(benchmark::State& state, const QByteArray& bytes) {
+    for (auto _ : state) {
+        auto data = m4::parseCaseData(bytes, QStringLiteral("bench.INT"));
+        if (!data) {
+            state.SkipWithError("case refused");
+            return;
+        }
+        auto result = m4::route(*data);
+        if (!result) {
+            state.SkipWithError("routing refused");
+            return;
+        }
+        auto report = m4::encodeGbk(m4::reportText(*data, *result, QStringLiteral("/tmp/bench.out")));
+        benchmark::DoNotOptimize(report);
+    }
+}
+
+void BM_RunTypical(benchmark::State& state) {
+    runInMemory(state, m4::bench::caseBytes(m4::bench::typicalCase()));
+}
+BENCHMARK(BM_RunTypical)->Unit(benchmark::kMicrosecond);
+
+void BM_RunLargest(benchmark::State& state) {
+    runInMemory(state, m4::bench::caseBytes(m4::bench::largestCase()));
+}
+BENCHMARK(BM_RunLargest)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+BENCHMARK_MAIN();
