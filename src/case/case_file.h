@@ -26,8 +26,10 @@ struct SaveProblem {
         NotEncodable,     ///< a character with no GBK form
     };
     Kind kind;
-    int field = -1; ///< the parameter field concerned, or -1
-    int table = -1; ///< the table concerned, or -1
+    int field = -1;  ///< the parameter field concerned, or -1
+    int table = -1;  ///< the table concerned, or -1
+    int row = -1;    ///< the data row (0-based) of the cell concerned, or -1
+    int column = -1; ///< the data column (0-based) of the cell concerned, or -1
 };
 
 /// The first problem that keeps the case from being written, or nullopt.
@@ -39,6 +41,9 @@ QString caseFileText(const CaseText& text);
 /// Encode and write the case to path through an atomic replace: a failure leaves any existing
 /// file as it was. The caller checks the case first (checkForSave).
 std::optional<Failure> writeCaseFile(const QString& path, const CaseText& text);
+/// The same for a name in a folder; a name holding a folder separator is refused.
+std::optional<Failure> writeCaseFile(const QString& folder, const QString& name,
+                                     const CaseText& text);
 
 /// Read a case file into the window's text form: fields as read, cells normalised to cell texts.
 Expected<CaseText> loadCaseText(const QString& path);

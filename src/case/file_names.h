@@ -18,6 +18,9 @@ bool hasCaseExtension(const QString& text);
 /// extension unless the code ends in "-", and "4" as third character).
 bool passesLoaderNameRules(const QString& caseFileName, const QString& programCode);
 
+/// The name holds a folder separator ("/" or "\\"), so it would not name a file in the folder.
+bool hasFolderSeparator(const QString& name);
+
 /// The file name without its last four characters.
 QString baseName(const QString& caseFileName);
 

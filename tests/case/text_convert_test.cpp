@@ -1,0 +1,106 @@
+#include "case/text_convert.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+using namespace m4;
+
+TEST(NumericValue, TakesTheLongestLeadingNumber) {
+    EXPECT_EQ(numericValue(u"12abc"), 12);
+    EXPECT_EQ(numericValue(u"abc"), 0);
+    EXPECT_EQ(numericValue(u""), 0);
+    EXPECT_EQ(numericValue(u"1.50"), 1.5);
+    EXPECT_EQ(numericValue(u".5"), 0.5);
+    EXPECT_EQ(numericValue(u"+7"), 7);
+    EXPECT_EQ(numericValue(u"1.2.3"), 1.2);
+    EXPECT_EQ(numericValue(u"1,5"), 1);
+    EXPECT_EQ(numericValue(u"-.5e-3x"), -0.0005);
+    EXPECT_EQ(numericValue(u"-"), 0);
+    EXPECT_EQ(numericValue(u"e5"), 0);
+}
+
+TEST(NumericValue, SkipsBlanksAndTabsInsideTheNumber) {
+    EXPECT_EQ(numericValue(u" \t- 1 2\t. 5 e 1"), -125);
+    EXPECT_EQ(numericValue(u"  100"), 100);
+}
+
+TEST(NumericValue, ReadsEAndDExponents) {
+    EXPECT_EQ(numericValue(u"1d2"), 100);
+    EXPECT_EQ(numericValue(u"1.5E-2"), 0.015);
+    EXPECT_EQ(numericValue(u"2e+3"), 2000);
+    // A letter without digits is not an exponent.
+    EXPECT_EQ(numericValue(u"1e"), 1);
+    EXPECT_EQ(numericValue(u"1e+x"), 1);
+}
+
+TEST(NumericValue, OverflowIsInfiniteAndUnderflowIsZero) {
+    EXPECT_EQ(numericValue(u"1e999"), INFINITY);
+    EXPECT_EQ(numericValue(u"-1e99999999999999999999"), -INFINITY);
+    EXPECT_EQ(numericValue(u"1e-999"), 0);
+    EXPECT_EQ(numericValue(u"0e99999999999999999999"), 0);
+}
+
+TEST(Counts, RoundHalvesToEven) {
+    EXPECT_EQ(countOf(u"2.5"), 2);
+    EXPECT_EQ(countOf(u"3.5"), 4);
+    EXPECT_EQ(countOf(u"-2.5"), -2);
+    EXPECT_EQ(countOf(u"abc"), 0);
+    EXPECT_EQ(countOf(u"32767.4"), 32767);
+    EXPECT_EQ(countOf(u"-32768"), -32768);
+    EXPECT_EQ(countOf(u"32767.5"), std::nullopt);
+    EXPECT_EQ(countOf(u"-32769"), std::nullopt);
+    EXPECT_EQ(countOf(u"1e999"), std::nullopt);
+}
+
+TEST(Counts, HydrographAddsOneBeforeRounding) {
+    EXPECT_EQ(rowsFromCount(1, u"3"), 4);
+    EXPECT_EQ(rowsFromCount(1, u"2.5"), 4); // 3.5 goes to 4
+    EXPECT_EQ(rowsFromCount(1, u"1.5"), 2); // 2.5 goes to 2
+    EXPECT_EQ(rowsFromCount(1, u"32766"), 32767);
+    EXPECT_EQ(rowsFromCount(1, u"32767"), std::nullopt);
+    EXPECT_EQ(rowsFromCount(0, u"2.5"), 2);
+    EXPECT_EQ(rowsFromCount(6, u"32767"), 32767);
+}
+
+TEST(CellText, FifteenDigitsWithoutTrailingZeros) {
+    EXPECT_EQ(cellText(1.5), "1.5");
+    EXPECT_EQ(cellText(0), "0");
+    EXPECT_EQ(cellText(-0.0), "0");
+    EXPECT_EQ(cellText(2.0), "2");
+    EXPECT_EQ(cellText(-112.25), "-112.25");
+    EXPECT_EQ(cellText(0.1 + 0.2), "0.3");
+    EXPECT_EQ(cellText(1.0 / 3), "0.333333333333333");
+}
+
+TEST(CellText, ExponentFormOnlyOutsideTheFixedRange) {
+    EXPECT_EQ(cellText(0.0001), "0.0001");
+    EXPECT_EQ(cellText(123456789012345.0), "123456789012345");
+    EXPECT_EQ(cellText(1e15), "1E+15");
+    EXPECT_EQ(cellText(999999999999999.9), "1E+15"); // rounds up into the exponent range
+    EXPECT_EQ(cellText(0.000015), "1.5E-05");
+    EXPECT_EQ(cellText(-1e-100), "-1E-100");
+    EXPECT_EQ(cellText(1e300), "1E+300");
+}
+
+TEST(CellText, ReadsBackAsTheSameNumber) {
+    for (double v : {1.5, 1e15, 0.000015, -2.75e-7, 123456.789})
+        EXPECT_EQ(numericValue(cellText(v)), v) << v;
+}
+
+TEST(ItemNumber, WholeItemMustBeOneNumber) {
+    EXPECT_EQ(itemNumber(u""), 0.0);
+    EXPECT_EQ(itemNumber(u"  \t"), 0.0);
+    EXPECT_EQ(itemNumber(u" 100 "), 100.0);
+    EXPECT_EQ(itemNumber(u"1.5D3"), 1500.0);
+    EXPECT_EQ(itemNumber(u"-.5"), -0.5);
+    EXPECT_EQ(itemNumber(u"7."), 7.0);
+    EXPECT_EQ(itemNumber(u"12abc"), std::nullopt);
+    EXPECT_EQ(itemNumber(u"1 2"), std::nullopt);
+    EXPECT_EQ(itemNumber(u"- 1"), std::nullopt);
+    EXPECT_EQ(itemNumber(u"1e"), std::nullopt);
+    EXPECT_EQ(itemNumber(u"."), std::nullopt);
+    EXPECT_EQ(itemNumber(u"+"), std::nullopt);
+    EXPECT_EQ(itemNumber(u"1,5"), std::nullopt);
+    EXPECT_EQ(itemNumber(u"1e999"), INFINITY); // the reader reports it as not finite
+}
