@@ -1,0 +1,4 @@
+#pragma once
+// Printing the report text.
+
+namespace m4 {} // namespace m4
