@@ -1,6 +1,8 @@
 #pragma once
 // Fixed-width number texts of the report and the chart. All pure; every text is ASCII.
 
+#include "routing/round2.h"
+
 #include <QString>
 
 namespace m4 {
@@ -14,13 +16,18 @@ QString Using2(double x, int n);
 QString Using3(double x, int n);
 QString Using4(double x, int n);
 QString Using5(double x, int n);
-/// floor(x * 100 + 0.5) / 100, in that order of operations.
-double Round2(double x);
 /// A blank or "-", then at most 15 significant digits, no "0" before the point (" .5").
 QString NumStr(double x);
 /// The digits with "-" when negative and "0" before the point ("0.5").
 QString NumPlain(double x);
 /// NumStr(x) and one blank.
 QString NumItem(double x);
+
+/// Appends Using(x, n) to out without a temporary string.
+void appendUsing(QString& out, double x, int n);
+/// Appends Using1..Using5 (decimals 1..5) of x in n characters to out without a temporary.
+void appendUsingDecimals(QString& out, double x, int decimals, int n);
+/// Appends NumItem(x) to out without a temporary string.
+void appendNumItem(QString& out, double x);
 
 } // namespace m4

@@ -14,16 +14,22 @@ class ReportWriter {
   public:
     /// The file line: "文件：" + reportName, then an empty line.
     void OpenReport(const QString& reportName);
+    /// The banner and the project line.
     void WriteReportHead(const CaseData& data);
+    /// Every datum the run read, with labels, units and column headings.
     void WriteOriginalData(const CaseData& data);
+    /// The results title and the two column heading lines.
     void WriteResultsHead();
     /// One period line; reads and clears the cap flag as the layout requires.
     void WritePeriodLine(const CaseData& data, const PeriodRecord& record);
     const QString& text() const { return text_; }
 
   private:
+    void endLine();
+    void tabTo(int position);
+
     QString text_;
-    QString line_;
+    qsizetype lineStart_ = 0; ///< where the line being written starts in text_
     bool capFlag_ = false;
 };
 
