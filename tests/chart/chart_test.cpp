@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <memory>
 
 namespace m4 {
 namespace {
@@ -145,8 +146,10 @@ class ChartImage : public ::testing::Test {
         static int argc = 1;
         static char arg0[] = "chart_tests";
         static char* argv[] = {arg0, nullptr};
-        if (!QGuiApplication::instance()) new QGuiApplication(argc, argv);
+        app_ = std::make_unique<QGuiApplication>(argc, argv);
     }
+    static void TearDownTestSuite() { app_.reset(); }
+    static inline std::unique_ptr<QGuiApplication> app_;
     const ChartGeometry geometry_ = chartOf(kQL, kZ, kQ, 100, "M-4.bmp");
 };
 
