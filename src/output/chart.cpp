@@ -122,7 +122,7 @@ ChartGeometry chartGeometry(const CaseData& data, const RoutingResult& result,
         if (QL[i] < g.Qbottom) g.Qbottom = QL[i];
     }
     if (J > 0) g.dx = kPlotWidth / J;
-    // A level below ZM everywhere gives a negative factor: the curve then runs below the axis.
+    // A top level below ZM gives a negative factor, drawn as it stands rather than left out.
     g.kZ = scaleFactor(result.Zmax - data.ZM);
     g.kQ = scaleFactor(g.Qtop - g.Qbottom);
 
