@@ -26,6 +26,8 @@ class QTextEdit;
 
 namespace m4 {
 
+class ReportPrinter;
+
 namespace ui {
 class DriveList;
 class FileList;
@@ -105,6 +107,19 @@ class vemoM4 : public QMainWindow {
     void AreaMouseUp(int Button, QPoint globalPos);
     void EndProgram();
 
+    // --- Current file and printer, for the handlers above ---
+    /// How the window names its current case file; put back after a file is refused.
+    struct CurrentFile {
+        QString casePath, caseFileName, caseFullPath;
+        QString nameField;     ///< text of Text12
+        QString folderCaption; ///< text of Label1(1)
+        int dataState;
+    };
+    CurrentFile currentFile() const;
+    void restoreCurrentFile(const CurrentFile& file);
+    /// Makes the print command's printer; empty: the default printer. Tests give a failing one.
+    std::function<std::unique_ptr<ReportPrinter>(const QString& documentName)> printerFactory;
+
     // --- Services for the handlers and for tests ---
     ui::MessageBoxService& messages() { return messages_; }
     void setStatus(int panel, const QString& text);
@@ -125,6 +140,10 @@ class vemoM4 : public QMainWindow {
     const QString& caseFolder() const { return caseFolder_; }
     const QString& resourceFolder() const { return resourceFolder_; }
     const StartupEnvironment& environment() const { return environment_; }
+    /// End the program at once, without any question.
+    void quitProgram();
+    /// After caseText was replaced as a whole: show its fields and tables, rows numbered.
+    void showCaseText();
 
     // --- The case and the window-level state ---
     CaseText caseText;
@@ -188,8 +207,8 @@ class vemoM4 : public QMainWindow {
     std::unique_ptr<QLockFile> instanceLock_;
     QString caseFolder_;
     QString resourceFolder_;
-    /// Form_Resize sets sizes that raise it again; those inner calls are part of the same step.
-    bool resizing_ = false;
+    /// Base name of the case whose report RichTextBox1 shows.
+    QString reportBase_;
 };
 
 } // namespace m4
