@@ -22,7 +22,9 @@ void print(std::FILE* stream, const QString& text) {
 }
 
 void usage() {
-    print(stderr, QStringLiteral("用法：m4 route [--csv] [--chart-size 宽x高] 数据文件.INT [数据文件.INT ...]"));
+    print(stderr,
+          QStringLiteral(
+              "用法：m4 route [--csv] [--chart-size 宽x高] 数据文件.INT [数据文件.INT ...]"));
 }
 
 } // namespace

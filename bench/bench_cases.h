@@ -44,14 +44,19 @@ inline CaseText makeCase(int K, int J, int g0, int h0, int kk1, int kk0, int kk2
         c.tables[1][i] = {num(1000.0 + 9000.0 * std::exp(-40.0 * (x - 0.3) * (x - 0.3)))};
     }
     for (int i = 0; i < g0; ++i)
-        c.tables[2][i] = {QStringLiteral("8"), QStringLiteral("9"), num(110 + i), QStringLiteral("0.9"),
-                          QStringLiteral("7"), QStringLiteral("8"), num(110.5 + i), QStringLiteral("1500")};
+        c.tables[2][i] = {QStringLiteral("8"),   QStringLiteral("9"),   num(110 + i),
+                          QStringLiteral("0.9"), QStringLiteral("7"),   QStringLiteral("8"),
+                          num(110.5 + i),        QStringLiteral("1500")};
     for (int i = 0; i < h0; ++i)
         c.tables[3][i] = {QStringLiteral("0.48"), num(20 + i), num(130 + i)};
     for (int i = 0; i < kk1; ++i) {
         const double lo = 110.0 + 80.0 * i / kk1;
-        c.tables[4][i] = {num(lo), num(lo + 80.0 / kk1 + 0.5), QStringLiteral("10"), QStringLiteral("4"),
-                          QStringLiteral("0.85"), num(100.0)};
+        c.tables[4][i] = {num(lo),
+                          num(lo + 80.0 / kk1 + 0.5),
+                          QStringLiteral("10"),
+                          QStringLiteral("4"),
+                          QStringLiteral("0.85"),
+                          num(100.0)};
     }
     for (int i = 0; i < kk0; ++i) {
         const double lo = 128.0 + 60.0 * i / kk0;
@@ -63,9 +68,15 @@ inline CaseText makeCase(int K, int J, int g0, int h0, int kk1, int kk0, int kk2
     return c;
 }
 
-inline QByteArray caseBytes(const CaseText& c) { return encodeGbk(caseFileText(c)).value(); }
+inline QByteArray caseBytes(const CaseText& c) {
+    return encodeGbk(caseFileText(c)).value();
+}
 
-inline CaseText typicalCase() { return makeCase(20, 200, 2, 2, 3, 3, 6); }
-inline CaseText largestCase() { return makeCase(32767, 32766, 10, 10, 32767, 32767, 32767); }
+inline CaseText typicalCase() {
+    return makeCase(20, 200, 2, 2, 3, 3, 6);
+}
+inline CaseText largestCase() {
+    return makeCase(32767, 32766, 10, 10, 32767, 32767, 32767);
+}
 
 } // namespace m4::bench

@@ -23,7 +23,8 @@ void runInMemory(benchmark::State& state, const QByteArray& bytes) {
             state.SkipWithError("routing refused");
             return;
         }
-        auto report = m4::encodeGbk(m4::reportText(*data, *result, QStringLiteral("/tmp/bench.out")));
+        auto report =
+            m4::encodeGbk(m4::reportText(*data, *result, QStringLiteral("/tmp/bench.out")));
         benchmark::DoNotOptimize(report);
     }
 }
@@ -37,6 +38,39 @@ void BM_RunLargest(benchmark::State& state) {
     runInMemory(state, m4::bench::caseBytes(m4::bench::largestCase()));
 }
 BENCHMARK(BM_RunLargest)->Unit(benchmark::kMillisecond);
+
+// The largest case's run split into its steps.
+void BM_LargestRead(benchmark::State& state) {
+    const QByteArray bytes = m4::bench::caseBytes(m4::bench::largestCase());
+    for (auto _ : state)
+        benchmark::DoNotOptimize(m4::parseCaseData(bytes, QStringLiteral("b.INT")));
+}
+BENCHMARK(BM_LargestRead)->Unit(benchmark::kMillisecond);
+
+void BM_LargestRoute(benchmark::State& state) {
+    const auto data =
+        m4::parseCaseData(m4::bench::caseBytes(m4::bench::largestCase()), QStringLiteral("b.INT"));
+    for (auto _ : state) benchmark::DoNotOptimize(m4::route(*data));
+}
+BENCHMARK(BM_LargestRoute)->Unit(benchmark::kMillisecond);
+
+void BM_LargestReport(benchmark::State& state) {
+    const auto data =
+        m4::parseCaseData(m4::bench::caseBytes(m4::bench::largestCase()), QStringLiteral("b.INT"));
+    const auto result = m4::route(*data);
+    for (auto _ : state)
+        benchmark::DoNotOptimize(m4::reportText(*data, *result, QStringLiteral("/tmp/b.out")));
+}
+BENCHMARK(BM_LargestReport)->Unit(benchmark::kMillisecond);
+
+void BM_LargestEncode(benchmark::State& state) {
+    const auto data =
+        m4::parseCaseData(m4::bench::caseBytes(m4::bench::largestCase()), QStringLiteral("b.INT"));
+    const auto result = m4::route(*data);
+    const QString report = m4::reportText(*data, *result, QStringLiteral("/tmp/b.out"));
+    for (auto _ : state) benchmark::DoNotOptimize(m4::encodeGbk(report));
+}
+BENCHMARK(BM_LargestEncode)->Unit(benchmark::kMillisecond);
 
 } // namespace
 

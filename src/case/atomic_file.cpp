@@ -10,8 +10,7 @@ std::optional<QString> replaceFile(const QString& path, const QByteArray& bytes)
     const QFileInfo info(path);
     if (!info.absoluteDir().exists())
         return QStringLiteral("文件夹%1不存在").arg(QDir::toNativeSeparators(info.absolutePath()));
-    if (info.isDir())
-        return QStringLiteral("%1是一个文件夹").arg(QDir::toNativeSeparators(path));
+    if (info.isDir()) return QStringLiteral("%1是一个文件夹").arg(QDir::toNativeSeparators(path));
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly)) return file.errorString();
     if (file.write(bytes) != bytes.size()) {

@@ -95,7 +95,8 @@ TEST(Run, RefusedCaseLeavesThePreviousReportAndChart) {
     const auto refused = m4::runCaseFile({dir.path(), QStringLiteral("M-4Run.INT")});
     ASSERT_FALSE(refused.ok());
     EXPECT_EQ(refused.failure().fault, m4::Fault::TooFewItems);
-    EXPECT_TRUE(m4::describe(refused.failure()).startsWith(QStringLiteral("数据文件不对，数据个数少！")));
+    EXPECT_TRUE(
+        m4::describe(refused.failure()).startsWith(QStringLiteral("数据文件不对，数据个数少！")));
     EXPECT_EQ(readAll(dir.filePath(QStringLiteral("M-4Run.out"))), report);
     EXPECT_EQ(readAll(dir.filePath(QStringLiteral("M-4Run.bmp"))), chart);
 }
@@ -146,7 +147,8 @@ TEST(RouteCommand, RoutesSeveralCasesAndReportsEachFailure) {
     QProcess p;
     p.start(QStringLiteral(M4_PROGRAM),
             {QStringLiteral("route"), dir.filePath(QStringLiteral("M-4A.INT")),
-             dir.filePath(QStringLiteral("M-4Missing.INT")), dir.filePath(QStringLiteral("M-4B.int"))});
+             dir.filePath(QStringLiteral("M-4Missing.INT")),
+             dir.filePath(QStringLiteral("M-4B.int"))});
     ASSERT_TRUE(p.waitForFinished(60000));
     EXPECT_EQ(p.exitCode(), 1);
     const QString out = QString::fromUtf8(p.readAllStandardOutput());
@@ -175,7 +177,8 @@ TEST(RouteCommand, WritesTheSameReportAsTheLibraryAndHonoursOptions) {
 TEST(RouteCommand, UsageErrors) {
     for (const QStringList& args :
          {QStringList{}, QStringList{QStringLiteral("--bogus"), QStringLiteral("x.INT")},
-          QStringList{QStringLiteral("--chart-size"), QStringLiteral("0x5"), QStringLiteral("x.INT")}}) {
+          QStringList{QStringLiteral("--chart-size"), QStringLiteral("0x5"),
+                      QStringLiteral("x.INT")}}) {
         QProcess p;
         p.start(QStringLiteral(M4_PROGRAM), QStringList{QStringLiteral("route")} + args);
         ASSERT_TRUE(p.waitForFinished(60000));
