@@ -422,11 +422,11 @@ Expected<CaseText> parseCaseText(const QByteArray& bytes, const QString& file) {
         for (auto& row : text.tables[static_cast<std::size_t>(section.table)]) {
             for (QString& cell : row) {
                 if (!items.next(item)) return items.failure();
-                const double value = numericValue(item.text);
+                auto cellText = itemCellText(item.text);
                 // An overflowing number has no cell text that would read back as itself.
-                if (!std::isfinite(value))
+                if (!cellText)
                     return failureAt(Fault::NotFinite, file, item.line, trimmedBlanks(item.text));
-                cell = cellText(value);
+                cell = std::move(*cellText);
             }
         }
     }

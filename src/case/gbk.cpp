@@ -1,6 +1,6 @@
 #include "gbk.h"
 
-#include <cerrno>
+#include <algorithm>
 #include <iconv.h>
 
 namespace m4 {
@@ -43,47 +43,85 @@ class Converter {
     iconv_t cd_;
 };
 
+/// GBK leaves ASCII as it is; only runs of other characters need the converter.
+bool isAsciiByte(char b) {
+    return static_cast<unsigned char>(b) < 0x80;
+}
+
+/// A GBK lead byte, always followed by a trail byte that may look like ASCII.
+bool isLeadByte(char b) {
+    const auto u = static_cast<unsigned char>(b);
+    return u >= 0x81 && u <= 0xFE;
+}
+
 } // namespace
 
 std::optional<QString> decodeGbk(const QByteArray& bytes, qsizetype* badOffset) {
-    if (bytes.isEmpty()) return QString();
-    Converter converter(kUtf16, kGbk);
-    if (!converter.valid()) {
-        if (badOffset) *badOffset = 0;
-        return std::nullopt;
-    }
+    const qsizetype size = bytes.size();
+    const char* in = bytes.constData();
     // Every GBK character is one or two bytes and becomes one UTF-16 unit.
-    QString text(bytes.size(), Qt::Uninitialized);
-    std::size_t bad = 0;
-    const auto written = converter.run(bytes.constData(), static_cast<std::size_t>(bytes.size()),
-                                       reinterpret_cast<char*>(text.data()),
-                                       static_cast<std::size_t>(text.size()) * sizeof(QChar), &bad);
-    if (!written) {
-        if (badOffset) *badOffset = static_cast<qsizetype>(bad);
-        return std::nullopt;
+    QString text(size, Qt::Uninitialized);
+    QChar* out = text.data();
+    std::optional<Converter> converter;
+    qsizetype i = 0;
+    while (i < size) {
+        if (isAsciiByte(in[i])) {
+            *out++ = QChar(static_cast<char16_t>(in[i++]));
+            continue;
+        }
+        qsizetype end = i;
+        while (end < size && !isAsciiByte(in[end])) end += isLeadByte(in[end]) ? 2 : 1;
+        end = std::min(end, size);
+        if (!converter) converter.emplace(kUtf16, kGbk);
+        std::size_t bad = 0;
+        const auto written =
+            converter->valid()
+                ? converter->run(
+                      in + i, static_cast<std::size_t>(end - i), reinterpret_cast<char*>(out),
+                      static_cast<std::size_t>(text.data() + size - out) * sizeof(QChar), &bad)
+                : std::nullopt;
+        if (!written) {
+            if (badOffset) *badOffset = i + static_cast<qsizetype>(bad);
+            return std::nullopt;
+        }
+        out += *written / sizeof(QChar);
+        i = end;
     }
-    text.truncate(static_cast<qsizetype>(*written / sizeof(QChar)));
+    text.truncate(out - text.data());
     return text;
 }
 
 std::optional<QByteArray> encodeGbk(const QString& text, qsizetype* badIndex) {
-    if (text.isEmpty()) return QByteArray();
-    Converter converter(kGbk, kUtf16);
-    if (!converter.valid()) {
-        if (badIndex) *badIndex = 0;
-        return std::nullopt;
-    }
+    const qsizetype size = text.size();
+    const QChar* in = text.constData();
     // A UTF-16 unit becomes at most two GBK bytes.
-    QByteArray bytes(text.size() * 2, Qt::Uninitialized);
-    std::size_t bad = 0;
-    const auto written = converter.run(reinterpret_cast<const char*>(text.constData()),
-                                       static_cast<std::size_t>(text.size()) * sizeof(QChar),
-                                       bytes.data(), static_cast<std::size_t>(bytes.size()), &bad);
-    if (!written) {
-        if (badIndex) *badIndex = static_cast<qsizetype>(bad / sizeof(QChar));
-        return std::nullopt;
+    QByteArray bytes(size * 2, Qt::Uninitialized);
+    char* out = bytes.data();
+    std::optional<Converter> converter;
+    qsizetype i = 0;
+    while (i < size) {
+        if (in[i].unicode() < 0x80) {
+            *out++ = static_cast<char>(in[i++].unicode());
+            continue;
+        }
+        qsizetype end = i;
+        while (end < size && in[end].unicode() >= 0x80) ++end;
+        if (!converter) converter.emplace(kGbk, kUtf16);
+        std::size_t bad = 0;
+        const auto written =
+            converter->valid()
+                ? converter->run(reinterpret_cast<const char*>(in + i),
+                                 static_cast<std::size_t>(end - i) * sizeof(QChar), out,
+                                 static_cast<std::size_t>(bytes.data() + bytes.size() - out), &bad)
+                : std::nullopt;
+        if (!written) {
+            if (badIndex) *badIndex = i + static_cast<qsizetype>(bad / sizeof(QChar));
+            return std::nullopt;
+        }
+        out += *written;
+        i = end;
     }
-    bytes.truncate(static_cast<qsizetype>(*written));
+    bytes.truncate(out - bytes.data());
     return bytes;
 }
 

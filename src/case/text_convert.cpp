@@ -7,6 +7,7 @@
 #include <cmath>
 #include <limits>
 #include <string>
+#include <string_view>
 #include <system_error>
 
 namespace m4 {
@@ -17,6 +18,10 @@ constexpr double kCountMin = -32768.0;
 constexpr double kCountMax = 32767.0;
 /// Significant digits of a cell text.
 constexpr int kCellDigits = 15;
+/// Below this decimal exponent a cell text takes the exponent form.
+constexpr int kFixedLowestExponent = -4;
+/// Longest item read as a plain decimal (characters); it keeps far from the double's limits.
+constexpr qsizetype kPlainItemMaxLength = 24;
 /// Room for "-d.dddddddddddddde-308" and more.
 constexpr std::size_t kCellTextRoom = 40;
 
@@ -30,9 +35,35 @@ bool isExponentLetter(QChar c) {
     return c == u'E' || c == u'e' || c == u'D' || c == u'd';
 }
 
+/// Characters of one number for from_chars; the usual short numbers need no heap.
+class NumberChars {
+  public:
+    void push_back(char c) {
+        if (size_ < kInline) {
+            inline_[size_] = c;
+        } else {
+            if (size_ == kInline) long_.assign(inline_.data(), kInline);
+            long_.push_back(c);
+        }
+        ++size_;
+    }
+    void truncate(std::size_t size) {
+        if (size_ > kInline) long_.resize(size > kInline ? size : kInline);
+        size_ = size;
+    }
+    const char* data() const { return size_ > kInline ? long_.data() : inline_.data(); }
+    std::size_t size() const { return size_; }
+
+  private:
+    static constexpr std::size_t kInline = 48; ///< characters held without the heap
+    std::array<char, kInline> inline_{};
+    std::string long_;
+    std::size_t size_ = 0;
+};
+
 /// A number scanned from the front of a text, in the form from_chars reads ("-12.5e3").
 struct Scanned {
-    std::string chars;
+    NumberChars chars;
     bool negative = false;
     bool hasDigits = false; ///< at least one digit before the exponent
     qsizetype end = 0;      ///< where scanning stopped
@@ -98,26 +129,27 @@ Scanned scanNumber(QStringView text, bool skipBlanks) {
             expNegative = text[j] == u'-';
             ++j;
         }
-        std::string digits;
+        const std::size_t mark = s.chars.size();
+        s.chars.push_back('e');
+        if (expNegative) s.chars.push_back('-');
+        bool hasExponentDigits = false;
         for (;;) {
             skipAt();
             if (j >= n || !isDigit(text[j])) break;
-            digits.push_back(static_cast<char>(text[j].unicode()));
+            const int digit = text[j].unicode() - u'0';
+            s.chars.push_back(static_cast<char>('0' + digit));
+            if (s.exponent > std::numeric_limits<int>::max() / 10)
+                s.exponentHuge = true;
+            else
+                s.exponent = s.exponent * 10 + digit;
+            hasExponentDigits = true;
             ++j;
         }
-        if (!digits.empty()) {
-            s.chars.push_back('e');
-            if (expNegative) s.chars.push_back('-');
-            s.chars += digits;
+        if (hasExponentDigits) {
             s.exponentNegative = expNegative;
-            for (char d : digits) {
-                if (s.exponent > std::numeric_limits<int>::max() / 10) {
-                    s.exponentHuge = true;
-                    break;
-                }
-                s.exponent = s.exponent * 10 + (d - '0');
-            }
             s.end = j;
+        } else {
+            s.chars.truncate(mark);
         }
     }
     return s;
@@ -138,6 +170,126 @@ double valueOf(const Scanned& s) {
     }
     if (ec != std::errc() || ptr != last) return 0;
     return value;
+}
+
+/// A finite nonzero number as significant digits d1 d2 ... without trailing zeros and the
+/// decimal exponent of d1.
+struct DecimalForm {
+    bool negative = false;
+    std::array<char, kCellDigits + 2> digits{}; ///< no '.'
+    std::size_t count = 0;                      ///< digits in use
+    int exponent = 0;
+
+    std::string_view significant() const { return {digits.data(), count}; }
+};
+
+/// Reads to_chars' scientific form "-d.ddde+XX".
+DecimalForm decimalForm(const char* first, const char* last) {
+    DecimalForm form;
+    const char* p = first;
+    if (*p == '-') {
+        form.negative = true;
+        ++p;
+    }
+    for (; p != last && *p != 'e'; ++p)
+        if (*p != '.' && form.count < form.digits.size()) form.digits[form.count++] = *p;
+    while (form.count > 1 && form.digits[form.count - 1] == '0') --form.count;
+    if (p != last) {
+        ++p; // 'e'
+        if (p != last && *p == '+') ++p;
+        std::from_chars(p, last, form.exponent);
+    }
+    return form;
+}
+
+/// A cell text being put together; at most 22 characters ever go in.
+class CellChars {
+  public:
+    void add(char c) {
+        if (size_ < chars_.size()) chars_[size_++] = c;
+    }
+    void add(std::string_view text) {
+        for (char c : text) add(c);
+    }
+    QString text() const {
+        return QString::fromLatin1(chars_.data(), static_cast<qsizetype>(size_));
+    }
+
+  private:
+    std::array<char, kCellTextRoom> chars_{};
+    std::size_t size_ = 0;
+};
+
+/// The digits written as printf's %.15g would write them, with an upper-case E.
+QString formatDecimal(const DecimalForm& form) {
+    CellChars out;
+    if (form.negative) out.add('-');
+    const std::string_view digits = form.significant();
+    const int x = form.exponent;
+    if (x < kFixedLowestExponent || x >= kCellDigits) {
+        out.add(digits[0]);
+        if (digits.size() > 1) {
+            out.add('.');
+            out.add(digits.substr(1));
+        }
+        out.add(x < 0 ? "E-" : "E+");
+        const int magnitude = x < 0 ? -x : x;
+        if (magnitude >= 100) out.add(static_cast<char>('0' + magnitude / 100));
+        out.add(static_cast<char>('0' + magnitude / 10 % 10));
+        out.add(static_cast<char>('0' + magnitude % 10));
+    } else if (x >= 0) {
+        const auto integerDigits = static_cast<std::size_t>(x) + 1;
+        for (std::size_t i = 0; i < integerDigits; ++i)
+            out.add(i < digits.size() ? digits[i] : '0');
+        if (digits.size() > integerDigits) {
+            out.add('.');
+            out.add(digits.substr(integerDigits));
+        }
+    } else {
+        out.add("0.");
+        for (int i = -1; i > x; --i) out.add('0');
+        out.add(digits);
+    }
+    return out.text();
+}
+
+enum class Plain { No, Zero, Digits };
+
+/// Reads "[sign]digits[.digits]" of at most 15 significant digits into form. Such a decimal
+/// survives the trip through a double unchanged, so its cell text can be written from the
+/// digits themselves. Anything else (blanks, exponents, trailing text) answers No.
+Plain plainDecimal(QStringView item, DecimalForm& form) {
+    if (item.size() > kPlainItemMaxLength) return Plain::No;
+    qsizetype i = 0;
+    const qsizetype n = item.size();
+    if (i < n && (item[i] == u'-' || item[i] == u'+')) form.negative = item[i++] == u'-';
+    bool seenPoint = false;
+    bool anyDigit = false;
+    int integerDigits = 0;   // significant digits before the point
+    int zerosAfterPoint = 0; // zeros between the point and the first significant digit
+    for (; i < n; ++i) {
+        const QChar c = item[i];
+        if (c == u'.' && !seenPoint) {
+            seenPoint = true;
+        } else if (isDigit(c)) {
+            anyDigit = true;
+            if (form.count == 0 && c == u'0') {
+                if (seenPoint) ++zerosAfterPoint;
+                continue;
+            }
+            if (form.count == form.digits.size()) return Plain::No;
+            form.digits[form.count++] = static_cast<char>(c.unicode());
+            if (!seenPoint) ++integerDigits;
+        } else {
+            return Plain::No;
+        }
+    }
+    if (!anyDigit) return Plain::No;
+    if (form.count == 0) return Plain::Zero;
+    while (form.digits[form.count - 1] == '0') --form.count;
+    if (form.count > static_cast<std::size_t>(kCellDigits)) return Plain::No;
+    form.exponent = integerDigits > 0 ? integerDigits - 1 : -(zerosAfterPoint + 1);
+    return Plain::Digits;
 }
 
 std::optional<int> toCount(double value) {
@@ -167,12 +319,36 @@ std::optional<int> rowsFromCount(int table, QStringView countText) {
 QString cellText(double value) {
     if (value == 0) return QStringLiteral("0"); // also for -0
     std::array<char, kCellTextRoom> buffer{};
-    const auto result = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value,
-                                      std::chars_format::general, kCellDigits);
-    QString text = QString::fromLatin1(buffer.data(), result.ptr - buffer.data());
-    for (QChar& c : text)
-        if (c == u'e') c = u'E';
-    return text;
+    char* const first = buffer.data();
+    char* const last = first + buffer.size();
+    if (!std::isfinite(value)) {
+        const auto result = std::to_chars(first, last, value);
+        return QString::fromLatin1(first, result.ptr - first);
+    }
+    // The shortest digits that read back as the value are, when there are at most 15 of them,
+    // also the value rounded to 15 digits; otherwise round to 15 explicitly.
+    auto result = std::to_chars(first, last, value, std::chars_format::scientific);
+    const DecimalForm shortest = decimalForm(first, result.ptr);
+    // Subnormals carry too few bits for the argument.
+    if (shortest.count <= static_cast<std::size_t>(kCellDigits) && std::isnormal(value))
+        return formatDecimal(shortest);
+    result = std::to_chars(first, last, value, std::chars_format::scientific, kCellDigits - 1);
+    return formatDecimal(decimalForm(first, result.ptr));
+}
+
+std::optional<QString> itemCellText(QStringView item) {
+    DecimalForm form;
+    switch (plainDecimal(item, form)) {
+    case Plain::Zero:
+        return QStringLiteral("0");
+    case Plain::Digits:
+        return formatDecimal(form);
+    case Plain::No:
+        break;
+    }
+    const double value = numericValue(item);
+    if (!std::isfinite(value)) return std::nullopt;
+    return cellText(value);
 }
 
 std::optional<double> itemNumber(QStringView item) {

@@ -25,6 +25,10 @@ std::optional<int> rowsFromCount(int table, QStringView countText);
 /// "." as the decimal point (1.5, 0, 2).
 QString cellText(double value);
 
+/// The cell text the loader makes of a case-file item, cellText(numericValue(item)), written
+/// straight from the item's digits when it is a plain decimal; nullopt when not finite.
+std::optional<QString> itemCellText(QStringView item);
+
 /// An item of the case file read as a number by the run: blanks around it allowed, empty gives
 /// 0, anything else must read as a number in full. nullopt when it does not.
 std::optional<double> itemNumber(QStringView item);

@@ -2,7 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
+#include <charconv>
 #include <cmath>
+#include <random>
+#include <string>
 
 using namespace m4;
 
@@ -103,4 +107,47 @@ TEST(ItemNumber, WholeItemMustBeOneNumber) {
     EXPECT_EQ(itemNumber(u"+"), std::nullopt);
     EXPECT_EQ(itemNumber(u"1,5"), std::nullopt);
     EXPECT_EQ(itemNumber(u"1e999"), INFINITY); // the reader reports it as not finite
+}
+
+TEST(CellText, AgreesWithFifteenDigitRoundingAcrossMagnitudes) {
+    // The reference is the standard library's own 15-digit general form.
+    std::mt19937_64 random(4);
+    std::uniform_real_distribution<double> mantissa(1.0, 10.0);
+    std::uniform_int_distribution<int> exponent(-320, 307);
+    for (int i = 0; i < 20000; ++i) {
+        double v = mantissa(random) * std::pow(10.0, exponent(random));
+        if (i % 3 == 0) v = std::round(v * 1000) / 1000; // short decimals, as typed
+        if (i % 2 == 0) v = -v;
+        std::array<char, 64> buffer{};
+        const auto end = std::to_chars(buffer.data(), buffer.data() + buffer.size(), v,
+                                       std::chars_format::general, 15);
+        std::string expected(buffer.data(), end.ptr);
+        for (char& c : expected)
+            if (c == 'e') c = 'E';
+        if (expected == "-0") expected = "0";
+        ASSERT_EQ(cellText(v).toStdString(), expected) << i;
+    }
+}
+
+TEST(CellText, ItemsGiveTheCellTextOfTheirValue) {
+    // Plain decimals are written from their digits; the result must not differ from going
+    // through the number.
+    std::mt19937_64 random(7);
+    const std::string alphabet = "0000123456789..-+ eE,x";
+    for (int i = 0; i < 50000; ++i) {
+        std::string item;
+        const int length = 1 + static_cast<int>(random() % 20);
+        for (int k = 0; k < length; ++k) item += alphabet[random() % alphabet.size()];
+        const QString text = QString::fromLatin1(item);
+        const double value = numericValue(text);
+        const auto expected = std::isfinite(value) ? std::optional(cellText(value)) : std::nullopt;
+        ASSERT_EQ(itemCellText(text), expected) << item;
+    }
+    for (const char* item : {"0.1", "-0.000", "100", "1000000000000000", "123456789012345.6",
+                             "00012.3400", ".00001", "0.0001", "-999999999999999"}) {
+        const QString text = QString::fromLatin1(item);
+        EXPECT_EQ(itemCellText(text), cellText(numericValue(text))) << item;
+    }
+    EXPECT_EQ(itemCellText(u"00012.3400"), "12.34");
+    EXPECT_EQ(itemCellText(u"1e999"), std::nullopt);
 }
