@@ -125,6 +125,19 @@ TEST(Run, ReportNameTakenByAFolderIsAFailureNotASuccess) {
     EXPECT_FALSE(QFile::exists(dir.filePath(QStringLiteral("M-4Example.bmp"))));
 }
 
+TEST(Run, ChartThatCannotBeSavedIsNamedAndTheReportStays) {
+    QTemporaryDir dir;
+    place(dir, QStringLiteral(M4_EXAMPLES "/M-4Example.INT"), QStringLiteral("M-4Example.INT"));
+    ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("M-4Example.bmp")));
+    const auto outcome = m4::runCaseFile({dir.path(), QStringLiteral("M-4Example.INT")});
+    ASSERT_TRUE(outcome.ok());
+    ASSERT_TRUE(outcome->laterFailure.has_value());
+    EXPECT_EQ(outcome->laterFailure->fault, m4::Fault::ChartNotWritten);
+    EXPECT_TRUE(m4::describe(*outcome->laterFailure).contains(QStringLiteral("M-4Example.bmp")));
+    EXPECT_EQ(readAll(dir.filePath(QStringLiteral("M-4Example.out"))),
+              golden(QStringLiteral("M-4Example"), dir));
+}
+
 TEST(Run, CsvHoldsOneRowAPeriod) {
     QTemporaryDir dir;
     place(dir, dataFile(QStringLiteral("M-4Held.INT")), QStringLiteral("M-4Held.INT"));
