@@ -1,6 +1,7 @@
 #include "vemoM4.h"
 
 #include "case/file_names.h"
+#include "platform/caption_label.h"
 #include "platform/file_browser.h"
 #include "platform/grid.h"
 #include "platform/picture_box.h"
@@ -54,6 +55,8 @@ constexpr int kGridHeight = 4470;
 constexpr int kFieldWidth = 700;
 constexpr int kFieldHeight = 270;
 constexpr int kEditorHeight = 255;
+/// Room between a field and caption text beside it (twips).
+constexpr int kCaptionGap = 30;
 
 /// Where each parameter field and its caption sit on the data panel (twips).
 struct FieldPlace {
@@ -78,6 +81,9 @@ constexpr std::array<FieldPlace, kFieldCount> kFieldPlaces{{
     {8235, 4800, 7440, 4710, 735, 525},
 }};
 
+/// The window's font: a Chinese face at the size of the fields and captions (pixels).
+constexpr int kFontPixels = 12;
+
 /// Tooltip of the controls that open the right-click menu.
 constexpr const char* kMenuHint = "鼠标右键弹出功能菜单";
 
@@ -95,6 +101,10 @@ vemoM4::vemoM4(StartupEnvironment environment, QWidget* parent)
     : QMainWindow(parent), environment_(std::move(environment)),
       messages_(this, QString::fromUtf8(kAppTitle)) {
     for (int d = 0; d < kTableCount; ++d) caseText.resizeTable(d, 0);
+    QFont chinese = font();
+    chinese.setFamilies({"WenQuanYi Micro Hei", "Noto Sans CJK SC", "Droid Sans Fallback"});
+    chinese.setPixelSize(kFontPixels);
+    setFont(chinese);
     auto* client = new QWidget(this);
     client->installEventFilter(this);
     setCentralWidget(client);
@@ -140,9 +150,11 @@ void vemoM4::buildLeftColumn() {
     Dir1 = new ui::FolderList(client);
     Dir1->setGeometry(twipsRect(kListLeft, 1320, kListWidth, 1350));
     Dir1->setToolTip(QString::fromUtf8(kMenuHint));
+    Dir1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     File1 = new ui::FileList(client);
     File1->setGeometry(twipsRect(kListLeft, kFileListTop, kListWidth, 4000));
     File1->setToolTip(QString::fromUtf8(kMenuHint));
+    File1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
 }
 
 void vemoM4::buildPages() {
@@ -196,11 +208,9 @@ void vemoM4::buildDataPanel() {
     QWidget* previous = Text12;
     for (int i = 0; i < kFieldCount; ++i) {
         const FieldPlace& place = kFieldPlaces[static_cast<size_t>(i)];
-        auto* caption = new QLabel(fieldCaption(i), SSpic);
+        auto* caption = new ui::CaptionLabel(fieldCaption(i), SSpic);
         caption->setGeometry(twipsRect(place.captionLeft, place.captionTop, place.captionWidth,
                                        place.captionHeight));
-        caption->setWordWrap(true);
-        caption->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
         Label1[static_cast<size_t>(i) + 2] = caption;
         auto* field = new QLineEdit(SSpic);
         field->setGeometry(twipsRect(place.left, place.top, kFieldWidth, kFieldHeight));
@@ -210,6 +220,24 @@ void vemoM4::buildDataPanel() {
         setTabOrder(previous, field);
         previous = field;
     }
+
+    // Fields of the left column reach into the captions of the right column: caption text
+    // starts right of them, and the fields lie on top.
+    for (int i = 0; i < kFieldCount; ++i) {
+        const FieldPlace& place = kFieldPlaces[static_cast<size_t>(i)];
+        int textLeft = place.captionLeft;
+        for (const FieldPlace& other : kFieldPlaces) {
+            const bool overlaps = other.left < place.captionLeft + place.captionWidth &&
+                                  other.left + kFieldWidth > place.captionLeft &&
+                                  other.top < place.captionTop + place.captionHeight &&
+                                  other.top + kFieldHeight > place.captionTop;
+            if (overlaps && other.left < place.left)
+                textLeft = std::max(textLeft, other.left + kFieldWidth + kCaptionGap);
+        }
+        static_cast<ui::CaptionLabel*>(Label1[static_cast<size_t>(i) + 2])
+            ->setTextLeft(twips(textLeft - place.captionLeft));
+    }
+    for (QLineEdit* field : Text3) field->raise();
 
     Text2 = new QLineEdit(SSpic);
     Text2->setGeometry(0, 0, twips(kFieldWidth), twips(kEditorHeight));
@@ -227,6 +255,9 @@ void vemoM4::connectControls() {
     connect(SSTab1, &ui::TabControl::tabChanged, this,
             [this](int previous) { SSTab1_Click(previous); });
     connect(Text12, &QLineEdit::textChanged, this, [this] { Text12_Change(); });
+    for (size_t i = 0; i < Text3.size(); ++i)
+        connect(Text3.at(i), &QLineEdit::textChanged, this,
+                [this, i](const QString& text) { caseText.fields.at(i) = text; });
     Text12->installEventFilter(this);
     connect(File1, &ui::FileList::fileClicked, this, [this] { File1_Click(); });
     connect(File1, &ui::FileList::fileDoubleClicked, this, [this] { File1_DblClick(); });
@@ -255,8 +286,18 @@ void vemoM4::reloadGrids() {
     for (ui::Grid* grid : MSFlexGrid1) grid->reload();
 }
 
+void vemoM4::showCaseText() {
+    // Setting a field copies its text back into caseText; keep the loaded texts aside first.
+    const std::array<QString, kFieldCount> fields = caseText.fields;
+    for (size_t i = 0; i < fields.size(); ++i) Text3.at(i)->setText(fields.at(i));
+    reloadGrids();
+}
+
 void vemoM4::resizeEvent(QResizeEvent* event) {
     QMainWindow::resizeEvent(event);
+    // The toolbar spans the window, whatever the size rules do.
+    Toolbar1->resize(centralWidget()->width(), Toolbar1->height());
+    Line1->resize(Toolbar1->width(), Line1->height());
     Form_Resize();
 }
 

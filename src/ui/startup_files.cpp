@@ -1,0 +1,71 @@
+#include "startup_files.h"
+
+#include "case/gbk.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+namespace m4 {
+namespace {
+
+/// Characters cut from the end of the program's folder to name its sibling folders.
+constexpr int kFolderSuffixLength = 3;
+constexpr const char* kCrLf = "\r\n";
+
+} // namespace
+
+QString siblingFolder(const QString& programFolder, const QString& replacement) {
+    return programFolder.left(std::max<qsizetype>(programFolder.size() - kFolderSuffixLength, 0)) +
+           replacement;
+}
+
+QString helpBanner() {
+    const QString blanks27(27, ' ');
+    const QString blanks28(28, ' ');
+    return QString::fromUtf8("┌──────-────────────────────────────┐") + kCrLf +
+           QString::fromUtf8("│") + blanks27 + QString::fromUtf8("《蓝石软件库》") + blanks28 +
+           QString::fromUtf8("│") + kCrLf +
+           QString::fromUtf8(
+               "│                      青岚七号综合分析器  M-4G                       │") +
+           kCrLf + QString::fromUtf8("└───────-───────────────────────────┘") + kCrLf;
+}
+
+QString helpText(const QStringList& combinedHelp, const std::optional<QStringList>& ownHelp) {
+    QString text = helpBanner();
+    for (const QString& line : combinedHelp) text += line + kCrLf;
+    text += kCrLf;
+    if (ownHelp)
+        for (const QString& line : *ownHelp) text += line + kCrLf;
+    return text;
+}
+
+Expected<QStringList> readTextLines(const QString& path) {
+    QFile file(path);
+    if (!file.exists()) return Failure{Fault::FileMissing, path, 0, {}};
+    if (!file.open(QIODevice::ReadOnly)) return Failure{Fault::FileUnreadable, path, 0, {}};
+    const QByteArray bytes = file.readAll();
+    qsizetype bad = 0;
+    const std::optional<QString> text = decodeGbk(bytes, &bad);
+    if (!text) return Failure{Fault::NotGbk, path, 0, QString::number(bad)};
+    QStringList lines = text->split('\n');
+    // A final line end closes the last line; it does not open another.
+    if (!lines.isEmpty() && lines.last().isEmpty()) lines.removeLast();
+    for (QString& line : lines)
+        if (line.endsWith('\r')) line.chop(1);
+    return lines;
+}
+
+QString startupFileMessage(const Failure& failure) {
+    switch (failure.fault) {
+    case Fault::FileMissing:
+        return QString::fromUtf8("找不到文件 ") + failure.file;
+    case Fault::FolderMissing:
+        return QString::fromUtf8("找不到文件夹 ") + failure.file;
+    case Fault::NotGbk:
+        return QString::fromUtf8("文件 ") + failure.file + QString::fromUtf8(" 不是GBK文本");
+    default:
+        return QString::fromUtf8("不能读取文件 ") + failure.file;
+    }
+}
+
+} // namespace m4
