@@ -13,7 +13,10 @@ std::optional<QString> replaceFile(const QString& path, const QByteArray& bytes)
     if (info.isDir()) return QStringLiteral("%1是一个文件夹").arg(QDir::toNativeSeparators(path));
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly)) return file.errorString();
-    if (file.write(bytes) != bytes.size()) {
+    // The bytes sit in QSaveFile's buffer until flushed, and commit() does not notice a flush
+    // that fails (a full disk, a file-size limit): it would replace the old file with a
+    // truncated one and report success.
+    if (file.write(bytes) != bytes.size() || !file.flush()) {
         const QString reason = file.errorString();
         file.cancelWriting();
         return reason;

@@ -372,7 +372,9 @@ std::optional<Failure> writeCaseFile(const QString& path, const CaseText& text) 
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return failureAt(Fault::CaseNotWritten, path, 0, file.errorString());
-    if (file.write(*bytes) != bytes->size()) {
+    // commit() does not notice a failing flush of the buffered bytes (a full disk): it would
+    // replace the saved case with a truncated file and report success.
+    if (file.write(*bytes) != bytes->size() || !file.flush()) {
         const QString reason = file.errorString();
         file.cancelWriting();
         return failureAt(Fault::CaseNotWritten, path, 0, reason);
