@@ -166,8 +166,14 @@ TEST(CaseFile, ItemsQuotedBlankedAndEmpty) {
     const auto data = parseCaseData(caseBytes(lines), "case.INT");
     ASSERT_TRUE(data);
     EXPECT_EQ(data->projectName, "水库,甲");
+    EXPECT_EQ(data->frequency, "1% ");
     EXPECT_EQ(data->curve[0].F, 10);
     EXPECT_EQ(data->tunnels[0].GM, 0);
+    // A quote that is never closed runs to the end of its line, commas included.
+    const auto open = parseCaseData(caseBytes(withLine(fullCaseLines(), 2, "\"1%,x")), "case.INT");
+    ASSERT_TRUE(open);
+    EXPECT_EQ(open->frequency, "1%,x");
+    EXPECT_EQ(open->K(), 3);
 }
 
 TEST(CaseFile, WindowCountsFollowTheCountRule) {

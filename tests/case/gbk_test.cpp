@@ -14,6 +14,15 @@ TEST(Gbk, ChineseRoundTrips) {
     EXPECT_EQ(encodeGbk(QString()), QByteArray());
 }
 
+TEST(Gbk, TrailBytesThatLookLikeAsciiStayWithTheirLeadByte) {
+    // 0x81 0x40 is one character although 0x40 alone is "@".
+    EXPECT_EQ(decodeGbk(QByteArray("a\x81\x40"
+                                   "b\x80")),
+              QStringLiteral("a丂b€"));
+    EXPECT_EQ(encodeGbk(QStringLiteral("a丂b€")), QByteArray("a\x81\x40"
+                                                             "b\x80"));
+}
+
 TEST(Gbk, DecodingReportsTheFirstBadByte) {
     qsizetype bad = -1;
     EXPECT_FALSE(decodeGbk(QByteArray("ab\xFF"
@@ -23,6 +32,9 @@ TEST(Gbk, DecodingReportsTheFirstBadByte) {
     // A lead byte cut off by the end of the text.
     EXPECT_FALSE(decodeGbk(QByteArray("abc\xCA"), &bad));
     EXPECT_EQ(bad, 3);
+    // A line end cannot follow a lead byte.
+    EXPECT_FALSE(decodeGbk(QByteArray("\xCA\xBE\xCA\r\n"), &bad));
+    EXPECT_EQ(bad, 2);
 }
 
 TEST(Gbk, EncodingReportsTheFirstCharacterWithoutGbkForm) {
