@@ -1,0 +1,221 @@
+// The catalogue of bad case files (tests/data/bad): for each the fault and the message a run
+// gives, what the window's loader does with it, and that the run leaves the report and chart of
+// the previous good run of the same case byte for byte as they were. Files that only look odd
+// (other line ends, quoted numbers, trailing rubbish) run like the clean case.
+
+#include "hardening_support.h"
+
+#include "case/case_file.h"
+#include "case/file_names.h"
+
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <optional>
+
+namespace m4::hardening {
+namespace {
+
+constexpr const char* kCaseName = "M-4Case.INT";
+constexpr const char* kCleanCase = "hardening/M-4Full.INT";
+constexpr qint64 kHugeFileBytes = 100LL * 1024 * 1024; ///< the oversized file, generated
+
+/// The loader either refuses a file with a fault, loads it, or (when the file's later items are
+/// shifted unpredictably) may do either; it never crashes.
+enum class Loader { Loads, Refuses, Either };
+
+struct BadCase {
+    const char* file;
+    std::optional<Fault> fault; ///< nullopt: the run succeeds with the clean case's report
+    const char* message;        ///< part of the run's message
+    int line;                   ///< line of the case file the message names, 0 when none
+    Loader loader;
+    std::optional<Fault> loaderFault;
+};
+
+constexpr const char* kTooFew = "数据文件不对，数据个数少！";
+
+const BadCase kCatalogue[] = {
+    // Files that end too early, in every section.
+    {"truncated-name", Fault::TooFewItems, kTooFew, 0, Loader::Refuses, Fault::TooFewItems},
+    {"truncated-curve", Fault::TooFewItems, kTooFew, 0, Loader::Refuses, Fault::TooFewItems},
+    {"truncated-hydrograph", Fault::TooFewItems, kTooFew, 0, Loader::Refuses, Fault::TooFewItems},
+    {"truncated-parameters", Fault::TooFewItems, kTooFew, 0, Loader::Refuses, Fault::TooFewItems},
+    {"truncated-tunnel-row", Fault::TooFewItems, kTooFew, 0, Loader::Refuses, Fault::TooFewItems},
+    {"truncated-spillways", Fault::TooFewItems, kTooFew, 0, Loader::Refuses, Fault::TooFewItems},
+    {"truncated-orifices", Fault::TooFewItems, kTooFew, 0, Loader::Refuses, Fault::TooFewItems},
+    {"truncated-variable-spillways", Fault::TooFewItems, kTooFew, 0, Loader::Refuses,
+     Fault::TooFewItems},
+    {"truncated-discharge-table", Fault::TooFewItems, kTooFew, 0, Loader::Refuses,
+     Fault::TooFewItems},
+    {"empty", Fault::TooFewItems, kTooFew, 0, Loader::Refuses, Fault::TooFewItems},
+    {"blank-lines", Fault::TooFewItems, kTooFew, 0, Loader::Refuses, Fault::TooFewItems},
+    // Counts out of range.
+    {"count-negative", Fault::CountNotWhole, "K=“-1”不是非负整数", 3, Loader::Refuses,
+     Fault::CountNotWhole},
+    {"count-J-negative", Fault::CountNotWhole, "J=“-1”不是非负整数", 9, Loader::Either, {}},
+    {"count-fractional", Fault::CountNotWhole, "G0=“1.5”不是非负整数", 27, Loader::Loads, {}},
+    {"count-J-too-large", Fault::CountTooLarge, "J=“32767”超过表格的最大行数", 9, Loader::Refuses,
+     Fault::CountTooLarge},
+    {"count-huge", Fault::CountTooLarge, "KK2=“1e9”超过表格的最大行数", 39, Loader::Refuses,
+     Fault::CountTooLarge},
+    {"tunnels-11", Fault::TunnelsAbove10, "泄洪洞个数G0=11超过10", 27, Loader::Loads, {}},
+    {"spillways-12", Fault::SpillwaysAbove10, "溢洪道个数H0=12超过10", 30, Loader::Loads, {}},
+    // Items that are not numbers.
+    {"item-not-number", Fault::NotANumber, "数据项“abc”不是数值", 5, Loader::Loads, {}},
+    {"item-trailing-letters", Fault::NotANumber, "数据项“3600s”不是数值", 10, Loader::Loads, {}},
+    {"item-quoted-comma", Fault::NotANumber, "数据项“100,5”不是数值", 4, Loader::Loads, {}},
+    {"item-nan", Fault::NotANumber, "数据项“nan”不是数值", 25, Loader::Loads, {}},
+    {"item-nul", Fault::NotANumber, "不是数值", 3, Loader::Loads, {}},
+    {"item-infinite", Fault::NotFinite, "数值“1e999”超出范围", 26, Loader::Loads, {}},
+    {"item-long-number", Fault::NotFinite, "超出范围", 22, Loader::Loads, {}},
+    // Bytes that are not GBK text.
+    {"gbk-bad-trail", Fault::NotGbk, "不是GBK编码的字节", 0, Loader::Refuses, Fault::NotGbk},
+    {"gbk-ff", Fault::NotGbk, "不是GBK编码的字节", 0, Loader::Refuses, Fault::NotGbk},
+    {"binary-garbage", Fault::NotGbk, "不是GBK编码的字节", 0, Loader::Refuses, Fault::NotGbk},
+    {"utf8-bom", Fault::Utf8Bom, "数据文件是UTF-8编码，请存为GBK编码", 0, Loader::Refuses,
+     Fault::Utf8Bom},
+    // Curves the routing cannot use.
+    {"curve-descending",
+     Fault::StartOutsideCurve,
+     "调洪起始水位Z0=105不在水位~面积曲线范围内",
+     0,
+     Loader::Loads,
+     {}},
+    {"curve-duplicate-levels", Fault::CurveZeroWidth, "无法插值", 0, Loader::Loads, {}},
+    {"curve-one-point", Fault::StartOutsideCurve, "不在水位~面积曲线范围内", 0, Loader::Loads, {}},
+    {"curve-no-points", Fault::StartOutsideCurve, "不在水位~面积曲线范围内", 0, Loader::Loads, {}},
+    {"start-outside-curve",
+     Fault::StartOutsideCurve,
+     "调洪起始水位Z0=90不在",
+     0,
+     Loader::Loads,
+     {}},
+    {"area-zero", Fault::AreaNotPositive, "水面面积必须大于零", 0, Loader::Loads, {}},
+    // Odd but sound: the same case as the clean file.
+    {"line-ends-lf", {}, "", 0, Loader::Loads, {}},
+    {"line-ends-cr", {}, "", 0, Loader::Loads, {}},
+    {"no-final-line-end", {}, "", 0, Loader::Loads, {}},
+    {"item-quoted-numbers", {}, "", 0, Loader::Loads, {}},
+    {"extra-items", {}, "", 0, Loader::Loads, {}},
+};
+
+QString badFile(const BadCase& entry) {
+    return testData(QStringLiteral("bad/%1.INT").arg(QLatin1String(entry.file)));
+}
+
+class BadCaseCatalogue : public testing::TestWithParam<BadCase> {};
+
+TEST_P(BadCaseCatalogue, RunGivesItsMessageAndLeavesThePreviousResults) {
+    const BadCase& entry = GetParam();
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const RunFiles before = runGoodCase(dir.path(), kCaseName, testData(kCleanCase));
+    ASSERT_FALSE(before.report.isEmpty());
+    ASSERT_FALSE(before.bitmap.isEmpty());
+    const QStringList entriesBefore = folderEntries(dir.path());
+
+    ASSERT_TRUE(writeBytes(joinPath(dir.path(), kCaseName), readBytes(badFile(entry))));
+    const Expected<RunOutcome> run = runCaseFile(requestFor(dir.path(), kCaseName));
+
+    const RunFiles after = filesNow(before);
+    if (entry.fault) {
+        ASSERT_FALSE(run.ok()) << "the run accepted " << entry.file;
+        const Failure& failure = run.failure();
+        const QString message = describe(failure);
+        EXPECT_EQ(failure.fault, *entry.fault) << message.toStdString();
+        EXPECT_TRUE(message.contains(QString::fromUtf8(entry.message)))
+            << message.toStdString() << "\nexpected to contain " << entry.message;
+        if (entry.line > 0) {
+            EXPECT_EQ(failure.line, entry.line) << message.toStdString();
+        }
+        EXPECT_TRUE(message.contains(joinPath(dir.path(), kCaseName)))
+            << "the message names the case file: " << message.toStdString();
+    } else {
+        ASSERT_TRUE(run.ok()) << describe(run.failure()).toStdString();
+        EXPECT_FALSE(run->laterFailure) << failureText(run->laterFailure).toStdString();
+    }
+    // A refused run writes nothing; a sound one writes what the clean file gives.
+    EXPECT_EQ(after.report, before.report);
+    EXPECT_EQ(after.bitmap, before.bitmap);
+    EXPECT_EQ(folderEntries(dir.path()), entriesBefore) << "no stray files";
+}
+
+TEST_P(BadCaseCatalogue, WindowLoaderRefusesOrLoadsAsDesigned) {
+    const BadCase& entry = GetParam();
+    const Expected<CaseText> loaded = parseCaseText(readBytes(badFile(entry)), badFile(entry));
+    switch (entry.loader) {
+    case Loader::Loads:
+        EXPECT_TRUE(loaded.ok()) << describe(loaded.failure()).toStdString();
+        break;
+    case Loader::Refuses:
+        ASSERT_FALSE(loaded.ok());
+        EXPECT_EQ(loaded.failure().fault, *entry.loaderFault)
+            << describe(loaded.failure()).toStdString();
+        EXPECT_FALSE(describe(loaded.failure()).isEmpty());
+        break;
+    case Loader::Either:
+        if (!loaded) {
+            EXPECT_FALSE(describe(loaded.failure()).isEmpty());
+        }
+        break;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Files, BadCaseCatalogue, testing::ValuesIn(kCatalogue),
+                         [](const testing::TestParamInfo<BadCase>& param) {
+                             std::string name = param.param.file;
+                             for (char& c : name)
+                                 if (c == '-') c = '_';
+                             return name;
+                         });
+
+// Counts above 10 load into the window as they stand, so the user sees them, but such a case
+// cannot be saved: the run could not hold it.
+TEST(BadCaseCatalogue, OutletCountsAboveTenLoadButAreNotSaved) {
+    for (const char* file : {"tunnels-11", "spillways-12"}) {
+        const QString path = testData(QStringLiteral("bad/%1.INT").arg(QLatin1String(file)));
+        const Expected<CaseText> loaded = parseCaseText(readBytes(path), path);
+        ASSERT_TRUE(loaded.ok()) << file;
+        const std::optional<SaveProblem> problem = checkForSave(*loaded);
+        ASSERT_TRUE(problem.has_value()) << file;
+        EXPECT_TRUE(problem->kind == SaveProblem::Kind::TooManyTunnels ||
+                    problem->kind == SaveProblem::Kind::TooManySpillways)
+            << file;
+    }
+}
+
+// A file of 100 MB is no case file: both readers refuse it at once instead of reading it, and a
+// run of it leaves the earlier results alone.
+TEST(BadCaseCatalogue, HundredMegabyteFileIsRefused) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const RunFiles before = runGoodCase(dir.path(), kCaseName, testData(kCleanCase));
+    const QString path = joinPath(dir.path(), kCaseName);
+    {
+        // The clean case, then rows of zeros: every item the counts call for is there.
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        ASSERT_GT(file.write(readBytes(testData(kCleanCase))), 0);
+        const QByteArray rows = QByteArray("0,0,0,0,0,0,0\r\n").repeated(64 * 1024);
+        while (file.size() < kHugeFileBytes) ASSERT_EQ(file.write(rows), rows.size());
+    }
+    const Expected<CaseData> forRun = readCaseData(path);
+    ASSERT_FALSE(forRun.ok());
+    EXPECT_EQ(forRun.failure().fault, Fault::FileTooLarge);
+    const Expected<CaseText> forWindow = loadCaseText(path);
+    ASSERT_FALSE(forWindow.ok());
+    EXPECT_EQ(forWindow.failure().fault, Fault::FileTooLarge);
+
+    const Expected<RunOutcome> run = runCaseFile(requestFor(dir.path(), kCaseName));
+    ASSERT_FALSE(run.ok());
+    EXPECT_EQ(run.failure().fault, Fault::FileTooLarge);
+    EXPECT_TRUE(describe(run.failure()).contains(QStringLiteral("数据文件过大")));
+    const RunFiles after = filesNow(before);
+    EXPECT_EQ(after.report, before.report);
+    EXPECT_EQ(after.bitmap, before.bitmap);
+}
+
+} // namespace
+} // namespace m4::hardening
