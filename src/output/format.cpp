@@ -4,6 +4,7 @@
 #include <array>
 #include <charconv>
 #include <cmath>
+#include <cstdint>
 #include <string_view>
 
 namespace m4 {
@@ -14,13 +15,16 @@ namespace {
 constexpr int kWholeBlanks = 16;
 /// Blanks put in front of the text of Using1..Using5.
 constexpr int kDecimalBlanks = 15;
-constexpr std::string_view kBlankRun = "                "; // at least kWholeBlanks blanks
-static_assert(kBlankRun.size() >= kWholeBlanks);
 
 constexpr int kMinDecimals = 1;
 constexpr int kMaxDecimals = 5;
 /// 10^-k for k = 0..kMaxDecimals: the step of the last kept decimal.
 constexpr std::array<double, kMaxDecimals + 1> kDecimalStep = {1, 1e-1, 1e-2, 1e-3, 1e-4, 1e-5};
+/// 10^k for k = 0..kMaxDecimals, each exact in a double.
+constexpr std::array<double, kMaxDecimals + 1> kDecimalScale = {1, 1e1, 1e2, 1e3, 1e4, 1e5};
+/// Magnitudes below this are rounded from their product with 10^k: the product stays below
+/// 2^52, where every whole number and half is a double.
+constexpr double kFastMagnitude = 1e9;
 
 /// NumStr keeps this many significant digits.
 constexpr int kSignificantDigits = 15;
@@ -51,13 +55,16 @@ class NumberText {
         std::fill_n(chars_.begin() + size_, count, c);
         size_ += count;
     }
+    /// Leaves out the first count characters, written as room for a carry or a sign.
+    void dropFront(int count) { front_ += count; }
     std::string_view view() const {
-        return std::string_view(chars_.data(), static_cast<std::size_t>(size_));
+        return std::string_view(chars_.data() + front_, static_cast<std::size_t>(size_ - front_));
     }
-    char* data() { return chars_.data(); }
+    char* data() { return chars_.data() + front_; }
 
   private:
     std::array<char, kTextRoom> chars_;
+    int front_ = 0;
     int size_ = 0;
 };
 
@@ -81,27 +88,26 @@ bool coarserThanDecimal(double a, int k) {
 }
 
 /// Rounds the fixed text "I[.F]" of a magnitude at k decimals, halves away from zero, and writes
-/// it with a "-" when negative and not zero after rounding.
+/// it into the empty out with a "-" when negative and not zero after rounding.
 void writeRounded(std::string_view fixed, int k, bool negative, NumberText& out) {
-    const std::size_t point = fixed.find('.');
+    std::size_t point = 0;
+    while (point < fixed.size() && fixed[point] != '.') ++point;
     const std::string_view whole = fixed.substr(0, point);
-    const std::string_view fraction =
-        point == std::string_view::npos ? std::string_view() : fixed.substr(point + 1);
+    const std::string_view fraction = fixed.substr(std::min(point + 1, fixed.size()));
     const auto kept = static_cast<std::size_t>(k);
     const bool up = fraction.size() > kept && fraction[kept] >= '5';
 
     // Digits are laid out after two free places: one for a carry out of the top digit and
     // one for the sign.
-    NumberText body;
-    body.push("  ");
-    body.push(whole);
-    body.push('.');
+    out.push("  ");
+    out.push(whole);
+    out.push('.');
     const std::string_view keptFraction = fraction.substr(0, std::min(kept, fraction.size()));
-    body.push(keptFraction);
-    body.pushRepeated('0', k - static_cast<int>(keptFraction.size()));
+    out.push(keptFraction);
+    out.pushRepeated('0', k - static_cast<int>(keptFraction.size()));
 
-    char* const first = body.data() + 2;
-    char* last = body.data() + body.view().size();
+    char* const first = out.data() + 2;
+    char* const last = out.data() + out.view().size();
     bool carry = up;
     for (char* p = last - 1; carry && p >= first; --p) {
         if (*p == '.') continue;
@@ -116,27 +122,59 @@ void writeRounded(std::string_view fixed, int k, bool negative, NumberText& out)
     if (carry) *--begin = '1';
     const bool zero = std::all_of(begin, last, [](char c) { return c == '0' || c == '.'; });
     if (negative && !zero) *--begin = '-';
-    out.push(std::string_view(begin, static_cast<std::size_t>(last - begin)));
+    out.dropFront(static_cast<int>(begin - out.data()));
 }
 
-/// x with k decimals, halves away from zero on the exact binary value. The shortest
-/// round-trip text decides every case but two: a text ending in a 5 just past the kept
-/// decimals (a tie or a value a hair off it) and magnitudes so large that doubles lie further
-/// apart than the kept decimal; those are rounded from the exact expansion.
+/// Writes the whole number r / 10^k with k decimals, and a "-" when negative and not zero.
+void writeScaled(std::int64_t r, int k, bool negative, NumberText& out) {
+    // Filled from the right: k decimals, the point, at least one whole digit, the sign.
+    std::array<char, 32> digits;
+    char* p = digits.data() + digits.size();
+    const bool zero = r == 0;
+    for (int i = 0; i < k; ++i, r /= 10) *--p = static_cast<char>('0' + r % 10);
+    *--p = '.';
+    do {
+        *--p = static_cast<char>('0' + r % 10);
+        r /= 10;
+    } while (r != 0);
+    if (negative && !zero) *--p = '-';
+    out.push(std::string_view(p, static_cast<std::size_t>(digits.data() + digits.size() - p)));
+}
+
+/// x with k decimals, halves away from zero on the exact binary value.
 void writeDecimals(double x, int k, NumberText& out) {
     if (!std::isfinite(x)) {
         writeNonFinite(x, false, out);
         return;
     }
     const double a = std::fabs(x);
+    // Rounding is monotonic and whole + 1/2 is a double here, so the rounded product m = a * 10^k
+    // lies on the same side of each half as the exact product, or on the half itself. Only
+    // then does the exact value have to decide.
+    if (a < kFastMagnitude) {
+        const double m = a * kDecimalScale[static_cast<std::size_t>(k)];
+        const auto whole = static_cast<std::int64_t>(m);
+        const double fraction = m - static_cast<double>(whole); // exact
+        if (fraction != 0.5) {
+            writeScaled(fraction < 0.5 ? whole : whole + 1, k, x < 0, out);
+            return;
+        }
+    }
+
+    // Otherwise the shortest round-trip text decides every case but two: a text ending in a
+    // 5 just past the kept decimals (a tie or a value a hair off it) and magnitudes so large
+    // that doubles lie further apart than the kept decimal; those are rounded from the exact
+    // expansion.
     std::array<char, kShortestRoom> shortest;
     const auto written = std::to_chars(shortest.data(), shortest.data() + shortest.size(), a,
                                        std::chars_format::fixed);
     std::string_view fixed(shortest.data(),
                            static_cast<std::size_t>(written.ptr - shortest.data()));
-    const std::size_t point = fixed.find('.');
-    const int decimals =
-        point == std::string_view::npos ? 0 : static_cast<int>(fixed.size() - point - 1);
+    int decimals = 0;
+    while (decimals < static_cast<int>(fixed.size()) &&
+           fixed[fixed.size() - 1 - static_cast<std::size_t>(decimals)] != '.')
+        ++decimals;
+    if (decimals == static_cast<int>(fixed.size())) decimals = 0;
 
     std::array<char, kExactRoom> exact;
     const bool nearTie = decimals == k + 1 && fixed.back() == '5';
@@ -221,31 +259,36 @@ void writeNumber(double x, bool plain, NumberText& out) {
 }
 
 /// The rightmost n characters of blanks-in-front followed by text.
-void appendRight(QString& out, std::string_view text, int blanksInFront, int n) {
+void appendRight(std::string& out, std::string_view text, int blanksInFront, int n) {
     if (n <= 0) return;
     const auto length = static_cast<int>(text.size());
     if (n <= length) {
-        out.append(QLatin1String(text.data() + (length - n), n));
+        out.append(text.substr(static_cast<std::size_t>(length - n)));
         return;
     }
-    out.append(QLatin1String(kBlankRun.data(), std::min(n - length, blanksInFront)));
-    out.append(QLatin1String(text.data(), length));
+    out.append(static_cast<std::size_t>(std::min(n - length, blanksInFront)), ' ');
+    out.append(text);
 }
 
-QString fromText(const NumberText& text) {
-    const std::string_view v = text.view();
-    return QString::fromLatin1(v.data(), static_cast<qsizetype>(v.size()));
+QString fromAscii(std::string_view text) {
+    return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+QString usingText(double x, int decimals, int n) {
+    std::string text;
+    appendUsingDecimals(text, x, decimals, n);
+    return fromAscii(text);
 }
 
 } // namespace
 
-void appendUsing(QString& out, double x, int n) {
+void appendUsing(std::string& out, double x, int n) {
     NumberText text;
     writeNumber(std::floor(x + 0.5), false, text);
     appendRight(out, text.view(), kWholeBlanks, n);
 }
 
-void appendUsingDecimals(QString& out, double x, int decimals, int n) {
+void appendUsingDecimals(std::string& out, double x, int decimals, int n) {
     NumberText text;
     writeDecimals(x, std::clamp(decimals, kMinDecimals, kMaxDecimals), text);
     appendRight(out, text.view(), kDecimalBlanks, n);
@@ -260,51 +303,37 @@ void appendNumItem(QString& out, double x) {
 }
 
 QString Using(double x, int n) {
-    QString out;
-    appendUsing(out, x, n);
-    return out;
+    std::string text;
+    appendUsing(text, x, n);
+    return fromAscii(text);
 }
 
 QString Using1(double x, int n) {
-    QString out;
-    appendUsingDecimals(out, x, 1, n);
-    return out;
+    return usingText(x, 1, n);
 }
-
 QString Using2(double x, int n) {
-    QString out;
-    appendUsingDecimals(out, x, 2, n);
-    return out;
+    return usingText(x, 2, n);
 }
-
 QString Using3(double x, int n) {
-    QString out;
-    appendUsingDecimals(out, x, 3, n);
-    return out;
+    return usingText(x, 3, n);
 }
-
 QString Using4(double x, int n) {
-    QString out;
-    appendUsingDecimals(out, x, 4, n);
-    return out;
+    return usingText(x, 4, n);
 }
-
 QString Using5(double x, int n) {
-    QString out;
-    appendUsingDecimals(out, x, 5, n);
-    return out;
+    return usingText(x, 5, n);
 }
 
 QString NumStr(double x) {
     NumberText text;
     writeNumber(x, false, text);
-    return fromText(text);
+    return fromAscii(text.view());
 }
 
 QString NumPlain(double x) {
     NumberText text;
     writeNumber(x, true, text);
-    return fromText(text);
+    return fromAscii(text.view());
 }
 
 QString NumItem(double x) {

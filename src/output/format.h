@@ -5,6 +5,8 @@
 
 #include <QString>
 
+#include <string>
+
 namespace m4 {
 
 /// x rounded with floor(x + 0.5), written as NumStr, right-aligned in n characters; a longer
@@ -23,10 +25,11 @@ QString NumPlain(double x);
 /// NumStr(x) and one blank.
 QString NumItem(double x);
 
-/// Appends Using(x, n) to out without a temporary string.
-void appendUsing(QString& out, double x, int n);
-/// Appends Using1..Using5 (decimals 1..5) of x in n characters to out without a temporary.
-void appendUsingDecimals(QString& out, double x, int decimals, int n);
+/// Appends Using(x, n) to an ASCII line being built, which the report turns into text once a
+/// line, so no number needs a string of its own.
+void appendUsing(std::string& out, double x, int n);
+/// Appends Using1..Using5 (decimals 1..5) of x in n characters to an ASCII line being built.
+void appendUsingDecimals(std::string& out, double x, int decimals, int n);
 /// Appends NumItem(x) to out without a temporary string.
 void appendNumItem(QString& out, double x);
 

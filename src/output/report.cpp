@@ -2,6 +2,8 @@
 
 #include "format.h"
 
+#include <string_view>
+
 namespace m4 {
 namespace {
 
@@ -27,8 +29,8 @@ constexpr qsizetype kPeriodLineChars = 77;
 constexpr QStringView kCrLf = u"\r\n";
 constexpr QStringView kStarLine =
     u" ************************************************************************";
-constexpr QStringView kFourDashGroups = u"  -------  -------  -------  -------";
-constexpr QStringView kFiveDashGroups = u"  -------  -------  -------  -------  -------";
+constexpr std::string_view kFourDashGroups = "  -------  -------  -------  -------";
+constexpr std::string_view kFiveDashGroups = "  -------  -------  -------  -------  -------";
 
 qsizetype reportSizeEstimate(const CaseData& data) {
     return kFixedPartChars + 2 * (data.projectName.size() + data.frequency.size()) +
@@ -45,11 +47,17 @@ void ReportWriter::endLine() {
     lineStart_ = text_.size();
 }
 
+void ReportWriter::endRow() {
+    text_.append(QLatin1String(row_.data(), static_cast<qsizetype>(row_.size())));
+    row_.clear();
+    endLine();
+}
+
 void ReportWriter::tabTo(int position) {
     // Every character counts one, a Chinese character included; a line already past the stop
     // gets nothing.
     const qsizetype blanks = position - 1 - (text_.size() - lineStart_);
-    if (blanks > 0) text_.append(QString(blanks, QLatin1Char(' ')));
+    if (blanks > 0) text_.resize(text_.size() + blanks, QLatin1Char(' '));
 }
 
 void ReportWriter::OpenReport(const QString& reportName) {
@@ -113,11 +121,11 @@ void ReportWriter::WriteOriginalData(const CaseData& data) {
         const CurvePoint& p = data.curve[static_cast<std::size_t>(i)];
         // Points are numbered from 1: odd points open a line, even ones close it.
         const bool opensLine = i % 2 == 0;
-        appendUsingDecimals(text_, p.ZP, 2, opensLine ? 9 : 15);
-        appendUsingDecimals(text_, p.F, 2, 15);
-        if (!opensLine) endLine();
+        appendUsingDecimals(row_, p.ZP, 2, opensLine ? 9 : 15);
+        appendUsingDecimals(row_, p.F, 2, 15);
+        if (!opensLine) endRow();
     }
-    endLine();
+    endRow();
     blankLine();
 
     scalarLine(u" 洪水过程时段数", 35, u"J=", data.J());
@@ -125,10 +133,10 @@ void ReportWriter::WriteOriginalData(const CaseData& data) {
     text_.append(u" 洪水过程(立方米/秒):");
     endLine();
     for (std::size_t i = 0; i < data.QL.size(); ++i) {
-        appendUsingDecimals(text_, data.QL[i], 2, kInflowWidth);
-        if (i % kInflowsPerLine == 0) endLine();
+        appendUsingDecimals(row_, data.QL[i], 2, kInflowWidth);
+        if (i % kInflowsPerLine == 0) endRow();
     }
-    endLine();
+    endRow();
     blankLine();
 
     scalarLine(u" 防洪下限水位(米)", 35, u"ZM=", data.ZM);
@@ -151,10 +159,10 @@ void ReportWriter::WriteOriginalData(const CaseData& data) {
             u"   B1        A1       C1        M11       B11       A11       C11      GM     ");
         endLine();
         for (const Tunnel& t : data.tunnels) {
-            appendUsingDecimals(text_, t.B1, 2, 6);
+            appendUsingDecimals(row_, t.B1, 2, 6);
             for (double v : {t.A1, t.C1, t.M11, t.B11, t.A11, t.C11, t.GM})
-                appendUsingDecimals(text_, v, 2, 10);
-            endLine();
+                appendUsingDecimals(row_, v, 2, 10);
+            endRow();
         }
     }
     endLine();
@@ -166,10 +174,10 @@ void ReportWriter::WriteOriginalData(const CaseData& data) {
         text_.append(u"    M2         B2        C2");
         endLine();
         for (const Spillway& s : data.spillways) {
-            appendUsingDecimals(text_, s.M2, 2, 8);
-            appendUsingDecimals(text_, s.B2, 2, 10);
-            appendUsingDecimals(text_, s.C2, 2, 10);
-            endLine();
+            appendUsingDecimals(row_, s.M2, 2, 8);
+            appendUsingDecimals(row_, s.B2, 2, 10);
+            appendUsingDecimals(row_, s.C2, 2, 10);
+            endRow();
         }
     }
     blankLine();
@@ -181,10 +189,10 @@ void ReportWriter::WriteOriginalData(const CaseData& data) {
         text_.append(u"      ZZ1          ZZ2         BB         AA         MM         VV");
         endLine();
         for (const OrificeState& o : data.orifices) {
-            appendUsingDecimals(text_, o.ZZ1, 2, 10);
-            appendUsingDecimals(text_, o.ZZ2, 2, 13);
-            for (double v : {o.BB, o.AA, o.MM, o.VV}) appendUsingDecimals(text_, v, 2, 11);
-            endLine();
+            appendUsingDecimals(row_, o.ZZ1, 2, 10);
+            appendUsingDecimals(row_, o.ZZ2, 2, 13);
+            for (double v : {o.BB, o.AA, o.MM, o.VV}) appendUsingDecimals(row_, v, 2, 11);
+            endRow();
         }
     }
     blankLine();
@@ -197,10 +205,10 @@ void ReportWriter::WriteOriginalData(const CaseData& data) {
         text_.append(u"      ZZ3          ZZ4         MM         DD         EE         VV");
         endLine();
         for (const VariableSpillwayState& s : data.variableSpillways) {
-            appendUsingDecimals(text_, s.ZZ3, 2, 10);
-            appendUsingDecimals(text_, s.ZZ4, 2, 13);
-            for (double v : {s.MM, s.DD, s.EE}) appendUsingDecimals(text_, v, 2, 11);
-            endLine();
+            appendUsingDecimals(row_, s.ZZ3, 2, 10);
+            appendUsingDecimals(row_, s.ZZ4, 2, 13);
+            for (double v : {s.MM, s.DD, s.EE}) appendUsingDecimals(row_, v, 2, 11);
+            endRow();
         }
     }
     blankLine();
@@ -212,9 +220,9 @@ void ReportWriter::WriteOriginalData(const CaseData& data) {
         text_.append(u"       ZZ0         QQ");
         endLine();
         for (const DischargePoint& p : data.dischargeTable) {
-            appendUsingDecimals(text_, p.ZZ0, 2, 11);
-            appendUsingDecimals(text_, p.QQ, 2, 11);
-            endLine();
+            appendUsingDecimals(row_, p.ZZ0, 2, 11);
+            appendUsingDecimals(row_, p.QQ, 2, 11);
+            endRow();
         }
     }
 }
@@ -236,31 +244,31 @@ void ReportWriter::WritePeriodLine(const CaseData& data, const PeriodRecord& rec
     // The run may have cut the total to QA in any evaluation of this period, also one that
     // ends held; the flag then waits for the next period that is not held.
     capFlag_ = capFlag_ || record.capSet;
-    appendUsing(text_, record.period, kPeriodWidth);
+    appendUsing(row_, record.period, kPeriodWidth);
     if (record.held) {
-        appendUsingDecimals(text_, data.ZM, 2, kLevelWidth);
-        appendUsingDecimals(text_, record.inflow, 2, kFlowWidth);
-        text_.append(kFiveDashGroups);
-        appendUsingDecimals(text_, record.inflow, 2, kFlowWidth);
-        endLine();
+        appendUsingDecimals(row_, data.ZM, 2, kLevelWidth);
+        appendUsingDecimals(row_, record.inflow, 2, kFlowWidth);
+        row_.append(kFiveDashGroups);
+        appendUsingDecimals(row_, record.inflow, 2, kFlowWidth);
+        endRow();
         return;
     }
-    appendUsingDecimals(text_, record.level, 2, kLevelWidth);
-    appendUsingDecimals(text_, record.inflow, 2, kFlowWidth);
+    appendUsingDecimals(row_, record.level, 2, kLevelWidth);
+    appendUsingDecimals(row_, record.inflow, 2, kFlowWidth);
     const bool onlyTableOutlets =
         data.G0() == 0 && data.H0() == 0 && data.KK1() == 0 && data.KK0() == 0;
     if (onlyTableOutlets || capFlag_) {
         // A capped total is not the sum of the outlet flows, so they are not shown.
-        text_.append(kFourDashGroups);
+        row_.append(kFourDashGroups);
         capFlag_ = false;
     } else {
         for (double v :
              {record.tunnels, record.spillways, record.orifices, record.variableSpillways})
-            appendUsingDecimals(text_, v, 2, kFlowWidth);
+            appendUsingDecimals(row_, v, 2, kFlowWidth);
     }
-    appendUsingDecimals(text_, record.other, 2, kFlowWidth);
-    appendUsingDecimals(text_, record.total, 2, kFlowWidth);
-    endLine();
+    appendUsingDecimals(row_, record.other, 2, kFlowWidth);
+    appendUsingDecimals(row_, record.total, 2, kFlowWidth);
+    endRow();
 }
 
 QString reportText(const CaseData& data, const RoutingResult& result, const QString& reportName) {

@@ -7,6 +7,8 @@
 
 #include <QString>
 
+#include <string>
+
 namespace m4 {
 
 /// Builds the report text in the order a run writes it. Lines end with CR LF.
@@ -26,9 +28,11 @@ class ReportWriter {
 
   private:
     void endLine();
+    void endRow();
     void tabTo(int position);
 
     QString text_;
+    std::string row_;         ///< an all-ASCII line of numbers being built, kept for its capacity
     qsizetype lineStart_ = 0; ///< where the line being written starts in text_
     bool capFlag_ = false;
 };

@@ -34,8 +34,9 @@ std::string referenceDecimals(double x, int k) {
         }
         kept[i] = '0';
     }
-    if (up) kept.insert(kept.begin(), '1');
-    kept.insert(kept.size() - static_cast<std::size_t>(k), ".");
+    if (up) kept = "1" + kept;
+    const std::size_t wholeDigits = kept.size() - static_cast<std::size_t>(k);
+    kept = kept.substr(0, wholeDigits) + "." + kept.substr(wholeDigits);
     const bool zero = kept.find_first_not_of("0.") == std::string::npos;
     return (x < 0 && !zero ? "-" : "") + kept;
 }
