@@ -20,13 +20,26 @@ int positionOf(const std::vector<double>& values, double v) {
 } // namespace
 
 IntervalIndex::IntervalIndex(const std::vector<Range>& ranges, Ends ends, Winner winner) {
-    for (const Range& r : ranges) {
-        if (!holdsSomething(r, ends)) continue;
-        values_.push_back(r.lo);
-        values_.push_back(r.hi);
+    // Each end level, tagged with its range and side, sorted once: walking the sorted ends
+    // gives both the distinct levels and each end's rank among them without a search per end.
+    struct End {
+        double level;
+        int at; ///< 2 * range + 1 for an upper end
+    };
+    std::vector<End> sorted;
+    sorted.reserve(2 * ranges.size());
+    for (std::size_t i = 0; i < ranges.size(); ++i) {
+        if (!holdsSomething(ranges[i], ends)) continue;
+        sorted.push_back({ranges[i].lo, 2 * static_cast<int>(i)});
+        sorted.push_back({ranges[i].hi, 2 * static_cast<int>(i) + 1});
     }
-    std::sort(values_.begin(), values_.end());
-    values_.erase(std::unique(values_.begin(), values_.end()), values_.end());
+    std::sort(sorted.begin(), sorted.end(),
+              [](const End& a, const End& b) { return a.level < b.level; });
+    std::vector<int> rank(2 * ranges.size());
+    for (const End& e : sorted) {
+        if (values_.empty() || values_.back() != e.level) values_.push_back(e.level);
+        rank[static_cast<std::size_t>(e.at)] = static_cast<int>(values_.size()) - 1;
+    }
 
     const int slots = 2 * static_cast<int>(values_.size()) + 1;
     winners_.assign(static_cast<std::size_t>(slots), -1);
@@ -50,8 +63,9 @@ IntervalIndex::IntervalIndex(const std::vector<Range>& ranges, Ends ends, Winner
         const int i = winner == Winner::Last ? n - 1 - k : k;
         const Range& r = ranges[static_cast<std::size_t>(i)];
         if (!holdsSomething(r, ends)) continue;
-        const int first = 2 * positionOf(values_, r.lo) + 1;
-        const int last = 2 * positionOf(values_, r.hi) + (ends == Ends::Closed ? 1 : 0);
+        const int first = 2 * rank[2 * static_cast<std::size_t>(i)] + 1;
+        const int last =
+            2 * rank[2 * static_cast<std::size_t>(i) + 1] + (ends == Ends::Closed ? 1 : 0);
         for (int s = findFree(first); s <= last; s = findFree(s)) {
             winners_[static_cast<std::size_t>(s)] = i;
             nextFree[static_cast<std::size_t>(s)] = s + 1;
