@@ -25,22 +25,12 @@ QByteArray gbk(const QString& text) {
     return encodeGbk(text).value();
 }
 
-/// A case with every kind of outlet, one line per list entry, as the window writes it.
+/// A case with every kind of outlet, one list entry a line, as the window writes it.
 QStringList fullCaseLines() {
-    return {"示例水库", "1%",
-            "3",        "100,10",
-            "110,25",   "120,45",
-            "2",        "600",
-            "50",       "120",
-            "200",      "105",
-            "108",      "50",
-            "5",        "500",
-            "1",        "4,5,100,0.9,4,5,100,300",
-            "1",        "0.48,20,112",
-            "1",        "106,109,3,2,0.6,104",
-            "1",        "108,111,0.45,12,107",
-            "2",        "100,0",
-            "120,800"};
+    return QStringLiteral("示例水库|1%|3|100,10|110,25|120,45|2|600|50|120|200|105|108|50|5|500|"
+                          "1|4,5,100,0.9,4,5,100,300|1|0.48,20,112|1|106,109,3,2,0.6,104|"
+                          "1|108,111,0.45,12,107|2|100,0|120,800")
+        .split(u'|');
 }
 
 QByteArray caseBytes(const QStringList& lines, const QString& lineEnd = "\r\n") {
@@ -90,54 +80,33 @@ TEST(CaseFile, ExampleLoadsAndWritesBackTheSameBytes) {
 TEST(CaseFile, ExampleReadForARun) {
     const auto data = readCaseData(kExample);
     ASSERT_TRUE(data) << describe(data.failure()).toStdString();
-    EXPECT_EQ(data->projectName, "示例水库");
-    EXPECT_EQ(data->frequency, "1%");
+    EXPECT_EQ(data->projectName + data->frequency, "示例水库1%");
     ASSERT_EQ(data->K(), 3);
-    EXPECT_EQ(data->curve[2].ZP, 120);
-    EXPECT_EQ(data->curve[2].F, 45);
-    EXPECT_EQ(data->T, 600);
+    EXPECT_EQ(data->curve[2].ZP + data->curve[2].F, 120 + 45);
     EXPECT_EQ(data->QL, (std::vector<double>{50, 120, 200}));
-    EXPECT_EQ(data->ZM, 105);
-    EXPECT_EQ(data->Z0, 108);
-    EXPECT_EQ(data->Q0, 50);
-    EXPECT_EQ(data->W, 5);
-    EXPECT_EQ(data->QA, 500);
-    ASSERT_EQ(data->G0(), 1);
+    EXPECT_EQ((std::vector<double>{data->T, data->ZM, data->Z0, data->Q0, data->W, data->QA}),
+              (std::vector<double>{600, 105, 108, 50, 5, 500}));
+    ASSERT_EQ((std::vector<int>{data->G0(), data->H0(), data->KK1(), data->KK0(), data->KK2()}),
+              (std::vector<int>{1, 1, 0, 0, 2}));
     EXPECT_EQ(data->tunnels[0].M11, 0.9);
-    EXPECT_EQ(data->tunnels[0].GM, 300);
-    ASSERT_EQ(data->H0(), 1);
     EXPECT_EQ(data->spillways[0].C2, 112);
-    EXPECT_EQ(data->KK1(), 0);
-    EXPECT_EQ(data->KK0(), 0);
-    ASSERT_EQ(data->KK2(), 2);
     EXPECT_EQ(data->dischargeTable[1].QQ, 800);
-}
-
-TEST(CaseFile, OrificeAndVariableSpillwayKeepTheirOwnCoefficients) {
-    const auto data = parseCaseData(caseBytes(fullCaseLines()), "case.INT");
-    ASSERT_TRUE(data);
-    ASSERT_EQ(data->KK1(), 1);
-    ASSERT_EQ(data->KK0(), 1);
-    EXPECT_EQ(data->orifices[0].MM, 0.6);
-    EXPECT_EQ(data->orifices[0].VV, 104);
-    EXPECT_EQ(data->variableSpillways[0].MM, 0.45);
-    EXPECT_EQ(data->variableSpillways[0].EE, 107);
+    // The two outlets whose states change with the level each keep their own coefficient.
+    const auto full = parseCaseData(caseBytes(fullCaseLines()), "case.INT");
+    ASSERT_TRUE(full && full->KK1() == 1 && full->KK0() == 1);
+    EXPECT_EQ(full->orifices[0].MM, 0.6);
+    EXPECT_EQ(full->variableSpillways[0].MM, 0.45);
+    EXPECT_EQ(full->variableSpillways[0].EE, 107);
 }
 
 TEST(CaseFile, LineEndsOfEveryKindReadAlike) {
-    const auto reference = parseCaseText(caseBytes(fullCaseLines()), "case.INT");
-    ASSERT_TRUE(reference);
-    for (const QString& end : {QString("\n"), QString("\r")}) {
-        const auto text = parseCaseText(caseBytes(fullCaseLines(), end), "case.INT");
-        ASSERT_TRUE(text);
-        EXPECT_EQ(caseFileText(*text), caseFileText(*reference));
-    }
+    const QStringList lines = fullCaseLines();
+    const QString reference = caseFileText(parseCaseText(caseBytes(lines), "case.INT").value());
     QString mixed;
-    const QStringList ends{"\r\n", "\n", "\r"};
-    for (int i = 0; i < fullCaseLines().size(); ++i) mixed += fullCaseLines()[i] + ends[i % 3];
-    const auto mixedText = parseCaseText(gbk(mixed), "case.INT");
-    ASSERT_TRUE(mixedText);
-    EXPECT_EQ(caseFileText(*mixedText), caseFileText(*reference));
+    for (int i = 0; i < lines.size(); ++i)
+        mixed += lines[i] + QStringList{"\r\n", "\n", "\r"}[i % 3];
+    for (const QByteArray& bytes : {caseBytes(lines, "\n"), caseBytes(lines, "\r"), gbk(mixed)})
+        EXPECT_EQ(caseFileText(parseCaseText(bytes, "case.INT").value()), reference);
     // Without the final empty line and line end, and all on one line: items are what count.
     const auto bare = parseCaseData(gbk(fullCaseLines().join("\r\n")), "case.INT");
     ASSERT_TRUE(bare);
@@ -290,61 +259,43 @@ TEST(CaseFile, FilesThatCannotBeRead) {
 
 TEST(CaseSave, ProblemsComeInFieldAndTableOrder) {
     using Kind = SaveProblem::Kind;
+    using P = std::tuple<Kind, int, int, int, int>; // kind, field, table, row, column
     const CaseText good = parseCaseText(caseBytes(fullCaseLines()), "case.INT").value();
-    ASSERT_EQ(checkForSave(good), std::nullopt);
-    auto problem = [&](auto change) {
+    auto problem = [&](std::initializer_list<std::pair<int, QString>> fields, auto change) {
         CaseText text = good;
+        for (const auto& [f, value] : fields) text.fields[static_cast<std::size_t>(f)] = value;
         change(text);
         const auto p = checkForSave(text);
-        return p ? std::make_tuple(p->kind, p->field, p->table, p->row, p->column)
-                 : std::make_tuple(Kind::EmptyField, -9, -9, -9, -9);
+        return p ? P(p->kind, p->field, p->table, p->row, p->column)
+                 : P(Kind::EmptyField, -9, 0, 0, 0);
     };
-    using P = std::tuple<Kind, int, int, int, int>;
-    EXPECT_EQ(problem([](CaseText& t) {
-                  t.fields[9].clear();
-                  t.fields[4].clear();
-              }),
-              P(Kind::EmptyField, 4, -1, -1, -1));
-    EXPECT_EQ(problem([](CaseText& t) {
-                  t.fields[10].clear();
-                  t.fields[2] = "x";
-              }),
-              P(Kind::EmptyField, 10, -1, -1, -1));
-    EXPECT_EQ(problem([](CaseText& t) { t.fields[2] = "2.5"; }),
-              P(Kind::CountInvalid, 2, 0, -1, -1));
-    EXPECT_EQ(problem([](CaseText& t) { t.fields[2] = "3x"; }),
-              P(Kind::CountInvalid, 2, 0, -1, -1));
-    EXPECT_EQ(problem([](CaseText& t) { t.fields[3] = "32767"; }),
-              P(Kind::CountInvalid, 3, 1, -1, -1));
-    EXPECT_EQ(problem([](CaseText& t) { t.fields[14] = "-1"; }),
-              P(Kind::CountInvalid, 14, 6, -1, -1));
-    EXPECT_EQ(problem([](CaseText& t) { t.fields[10] = "11"; }),
-              P(Kind::TooManyTunnels, 10, 2, -1, -1));
-    EXPECT_EQ(problem([](CaseText& t) { t.fields[11] = "12"; }),
-              P(Kind::TooManySpillways, 11, 3, -1, -1));
+    auto fields = [&](std::initializer_list<std::pair<int, QString>> f) {
+        return problem(f, [](CaseText&) {});
+    };
+    const P none(Kind::EmptyField, -9, 0, 0, 0);
+    EXPECT_EQ(fields({}), none);
+    EXPECT_EQ(fields({{9, ""}, {4, ""}}), P(Kind::EmptyField, 4, -1, -1, -1));
+    EXPECT_EQ(fields({{10, ""}, {2, "x"}}), P(Kind::EmptyField, 10, -1, -1, -1));
+    EXPECT_EQ(fields({{2, "2.5"}}), P(Kind::CountInvalid, 2, 0, -1, -1));
+    EXPECT_EQ(fields({{2, "3x"}}), P(Kind::CountInvalid, 2, 0, -1, -1));
+    EXPECT_EQ(fields({{3, "32767"}}), P(Kind::CountInvalid, 3, 1, -1, -1));
+    EXPECT_EQ(fields({{14, "-1"}}), P(Kind::CountInvalid, 14, 6, -1, -1));
+    EXPECT_EQ(fields({{10, "11"}}), P(Kind::TooManyTunnels, 10, 2, -1, -1));
+    EXPECT_EQ(fields({{11, "12"}}), P(Kind::TooManySpillways, 11, 3, -1, -1));
     // A count typed without confirming it leaves the table at its old size.
-    EXPECT_EQ(problem([](CaseText& t) { t.fields[2] = "4"; }),
-              P(Kind::CountMismatch, 2, 0, -1, -1));
-    EXPECT_EQ(problem([](CaseText& t) { t.fields[3] = "3"; }),
-              P(Kind::CountMismatch, 3, 1, -1, -1));
-    EXPECT_EQ(problem([](CaseText& t) { t.fields[12].clear(); }),
-              P(Kind::CountMismatch, 12, 4, -1, -1));
-    EXPECT_EQ(problem([](CaseText& t) {
-                  t.fields[12].clear();
-                  t.resizeTable(4, 0);
-              }),
-              P(Kind::EmptyField, -9, -9, -9, -9)); // no problem: empty counts as 0
-    // Texts that would split into other items, in fields and in cells.
-    EXPECT_EQ(problem([](CaseText& t) { t.fields[0] = "水库,甲"; }),
-              P(Kind::BadText, 0, -1, -1, -1));
-    EXPECT_EQ(problem([](CaseText& t) { t.fields[1] = " \"1%"; }), P(Kind::BadText, 1, -1, -1, -1));
-    EXPECT_EQ(problem([](CaseText& t) { t.fields[0] = "a\nb"; }), P(Kind::BadText, 0, -1, -1, -1));
-    EXPECT_EQ(problem([](CaseText& t) { t.fields[4] = "6,5"; }), P(Kind::BadText, 4, -1, -1, -1));
-    EXPECT_EQ(problem([](CaseText& t) { t.tables[2][0][3] = "0,9"; }),
+    EXPECT_EQ(fields({{2, "4"}}), P(Kind::CountMismatch, 2, 0, -1, -1));
+    EXPECT_EQ(fields({{3, "3"}}), P(Kind::CountMismatch, 3, 1, -1, -1));
+    EXPECT_EQ(fields({{12, ""}}), P(Kind::CountMismatch, 12, 4, -1, -1));
+    EXPECT_EQ(problem({{12, ""}}, [](CaseText& t) { t.resizeTable(4, 0); }), none);
+    // Texts that would read back as other items, in fields and in cells.
+    EXPECT_EQ(fields({{0, "水库,甲"}}), P(Kind::BadText, 0, -1, -1, -1));
+    EXPECT_EQ(fields({{1, " \"1%"}}), P(Kind::BadText, 1, -1, -1, -1));
+    EXPECT_EQ(fields({{0, "a\nb"}}), P(Kind::BadText, 0, -1, -1, -1));
+    EXPECT_EQ(fields({{4, "6,5"}}), P(Kind::BadText, 4, -1, -1, -1));
+    EXPECT_EQ(problem({}, [](CaseText& t) { t.tables[2][0][3] = "0,9"; }),
               P(Kind::BadText, -1, 2, 0, 3));
-    EXPECT_EQ(problem([](CaseText& t) { t.fields[0] = "水库😀"; }),
-              P(Kind::NotEncodable, 0, -1, -1, -1));
-    EXPECT_EQ(problem([](CaseText& t) { t.tables[6][1][0] = "1२"; }),
+    EXPECT_EQ(fields({{0, "水库😀"}}), P(Kind::NotEncodable, 0, -1, -1, -1));
+    EXPECT_EQ(problem({}, [](CaseText& t) { t.tables[6][1][0] = "1२"; }),
               P(Kind::NotEncodable, -1, 6, 1, 0));
 }
 
