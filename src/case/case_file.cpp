@@ -1,5 +1,6 @@
 #include "case_file.h"
 
+#include "atomic_file.h"
 #include "file_names.h"
 #include "gbk.h"
 #include "text_convert.h"
@@ -7,7 +8,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 #include <array>
 #include <cmath>
@@ -369,17 +369,8 @@ std::optional<Failure> writeCaseFile(const QString& path, const CaseText& text) 
         return failureAt(Fault::CaseNotWritten, path, 0,
                          QStringLiteral("“") + content.at(bad) + QStringLiteral("”"));
 
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return failureAt(Fault::CaseNotWritten, path, 0, file.errorString());
-    // commit() does not notice a failing flush of the buffered bytes (a full disk): it would
-    // replace the saved case with a truncated file and report success.
-    if (file.write(*bytes) != bytes->size() || !file.flush()) {
-        const QString reason = file.errorString();
-        file.cancelWriting();
-        return failureAt(Fault::CaseNotWritten, path, 0, reason);
-    }
-    if (!file.commit()) return failureAt(Fault::CaseNotWritten, path, 0, file.errorString());
+    if (auto reason = replaceFile(path, *bytes))
+        return failureAt(Fault::CaseNotWritten, path, 0, *reason);
     return std::nullopt;
 }
 
