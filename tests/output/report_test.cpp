@@ -145,27 +145,22 @@ TEST(ReportTest, OutletTableRowsAndHeadings) {
     d.variableSpillways = {{100, 110, 0.45, 12, 101}};
     d.dischargeTable = {{100, -5}};
     const QStringList lines = originalData(d);
-    const auto after = [&lines](const char* heading, int skip) {
-        return lines[lines.indexOf(QString::fromUtf8(heading)) + skip];
+    const auto rowsAfter = [&lines](const char* heading, int count) {
+        return lines.mid(lines.indexOf(QString::fromUtf8(heading)) + 1, count);
     };
+    const QStringList tunnel = rowsAfter(
+        " 进口宽    进口高  进口高程   流量系数   闸门宽    闸门高 闸门底高程 限泄流量 ", 4);
+    EXPECT_EQ(tunnel[0].size(), 68);
+    EXPECT_EQ(tunnel[1].size(), 78);
+    EXPECT_EQ(tunnel.mid(2),
+              QStringList({"  4.00      5.00    100.00      0.90      4.00      5.00 "
+                           "   100.00    300.00",
+                           ""}));
+    EXPECT_EQ(rowsAfter(" 流量系数   底宽(米)  底高程(米)", 2)[1], "    0.48     20.00    112.00");
     EXPECT_EQ(
-        after(" 进口宽    进口高  进口高程   流量系数   闸门宽    闸门高 闸门底高程 限泄流量 ", 1)
-            .size(),
-        68);
-    EXPECT_EQ(
-        after(" 进口宽    进口高  进口高程   流量系数   闸门宽    闸门高 闸门底高程 限泄流量 ", 2)
-            .size(),
-        78);
-    EXPECT_EQ(
-        after(" 进口宽    进口高  进口高程   流量系数   闸门宽    闸门高 闸门底高程 限泄流量 ", 3),
-        "  4.00      5.00    100.00      0.90      4.00      5.00    100.00    300.00");
-    EXPECT_EQ(
-        after(" 进口宽    进口高  进口高程   流量系数   闸门宽    闸门高 闸门底高程 限泄流量 ", 4),
-        "");
-    EXPECT_EQ(after(" 流量系数   底宽(米)  底高程(米)", 2), "    0.48     20.00    112.00");
-    EXPECT_EQ(after(" 下限水位(米) 上限水位(米) 闸门宽(米) 开启高(米) 流量系数 闸底高程(米)", 2),
-              "    100.00       110.00       3.00       2.50       0.80      98.00");
-    EXPECT_EQ(after(" 下限水位(米) 上限水位(米)  流量系数  闸孔宽(米) 闸底高程(米)", 2),
+        rowsAfter(" 下限水位(米) 上限水位(米) 闸门宽(米) 开启高(米) 流量系数 闸底高程(米)", 2)[1],
+        "    100.00       110.00       3.00       2.50       0.80      98.00");
+    EXPECT_EQ(rowsAfter(" 下限水位(米) 上限水位(米)  流量系数  闸孔宽(米) 闸底高程(米)", 2)[1],
               "    100.00       110.00       0.45      12.00     101.00");
     EXPECT_EQ(lines.last(), "     100.00      -5.00");
     EXPECT_EQ(lines[lines.size() - 2], "       ZZ0         QQ");
@@ -199,7 +194,7 @@ TEST(ReportTest, PeriodLineFormsFollowHeldPeriodsAndTheCapFlag) {
     for (const QString& line : lines.mid(lines.size() - 6)) EXPECT_EQ(line.size(), 75);
 }
 
-TEST(ReportTest, CaseWithoutGatedOutletsDashesEveryNormalPeriod) {
+TEST(ReportTest, CaseWithOnlyTheTableOutletDashesEveryNormalPeriod) {
     CaseData d = smallCase();
     RoutingResult r;
     r.records = {normal(1, 50, 55), held(2), normal(10000, -3, 2)};
