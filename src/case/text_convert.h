@@ -22,7 +22,8 @@ std::optional<int> countOf(QStringView text);
 std::optional<int> rowsFromCount(int table, QStringView countText);
 
 /// A number as a cell text: at most 15 significant digits, no trailing zeros, no leading blank,
-/// "." as the decimal point (1.5, 0, 2).
+/// "." as the decimal point (1.5, 0, 2); the exponent form, as in 1E+15 or 1.5E-05, only below
+/// 1e-4 and from 1e15 up. Values that are not finite give "inf", "-inf" or "nan".
 QString cellText(double value);
 
 /// The cell text the loader makes of a case-file item, cellText(numericValue(item)), written
