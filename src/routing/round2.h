@@ -8,7 +8,11 @@ namespace m4 {
 
 /// floor(x * 100 + 0.5) / 100, in that order of operations.
 inline double Round2(double x) {
-    return std::floor(x * 100 + 0.5) / 100;
+    const double hundredths = x * 100;
+    // Beyond about 1.8e306 the hundredths overflow to infinity; so large a number has no
+    // fraction left to round.
+    if (std::isinf(hundredths)) return x;
+    return std::floor(hundredths + 0.5) / 100;
 }
 
 } // namespace m4
