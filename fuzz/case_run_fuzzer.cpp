@@ -49,6 +49,9 @@ void checkResult(const m4::CaseData& data, const m4::RoutingResult& result) {
         check(result.Z[i] >= data.ZM, "level held at ZM", QString::number(i));
         const m4::PeriodRecord& r = result.records[i - 1];
         check(r.period == static_cast<int>(i), "record numbering");
+        for (double v : {r.level, r.inflow, r.tunnels, r.spillways, r.orifices, r.variableSpillways,
+                         r.other, r.total})
+            check(std::isfinite(v), "finite record", QString::number(i));
         check(r.total == result.Q[i], "record total is the series' outflow");
         if (r.held)
             check(r.total == data.QL[i] && r.level == data.ZM, "a held period passes the inflow");
@@ -72,6 +75,14 @@ void checkReport(const m4::CaseData& data, const QString& report) {
     check(lines.size() > periods + 1, "the report holds every period line");
     for (qsizetype i = lines.size() - 1 - periods; i < lines.size() - 1; ++i)
         check(lines[i].size() == kPeriodLineWidth, "period line width", lines[i]);
+    // Finite data print as digits. The file line and the lines of the user's names may hold
+    // any text.
+    for (qsizetype i = 1; i < lines.size(); ++i) {
+        const QString line = lines[i].toLower();
+        if (!line.contains(QStringLiteral("工程名:")))
+            check(!line.contains(QLatin1String("inf")) && !line.contains(QLatin1String("nan")),
+                  "numbers print as digits", lines[i]);
+    }
 }
 
 void checkChart(const m4::ChartGeometry& chart) {
@@ -79,8 +90,11 @@ void checkChart(const m4::ChartGeometry& chart) {
         check(std::isfinite(s.x1) && std::isfinite(s.y1) && std::isfinite(s.x2) &&
                   std::isfinite(s.y2),
               "chart segment finite");
-    for (const m4::ChartText& t : chart.texts)
+    for (const m4::ChartText& t : chart.texts) {
         check(std::isfinite(t.x) && std::isfinite(t.y) && !t.text.isEmpty(), "chart text");
+        check(!t.text.contains(QLatin1String("inf")) && !t.text.contains(QLatin1String("nan")),
+              "chart numbers print as digits", t.text);
+    }
 }
 
 } // namespace

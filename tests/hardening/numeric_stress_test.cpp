@@ -33,12 +33,11 @@ CaseData prismaticReservoir(double area, double low, double high) {
     return data;
 }
 
-/// The lines of the report that hold numbers (the two project lines hold the user's names).
+/// The lines of the report that hold numbers: not the file line, not the user's names.
 QStringList numericReportLines(const QString& report) {
     QStringList lines = report.split(QStringLiteral("\r\n"));
-    constexpr int kProjectLines[] = {9, 4}; // 0-based, removed from the back
-    for (int i : kProjectLines)
-        if (i < lines.size()) lines.removeAt(i);
+    lines.removeFirst();
+    lines.removeIf([](const QString& line) { return line.contains(QStringLiteral("工程名:")); });
     return lines;
 }
 
