@@ -10,7 +10,6 @@
 #include "platform/twips.h"
 #include "printing.h"
 
-#include <QApplication>
 #include <QFile>
 #include <QMenu>
 #include <QStyle>
@@ -224,10 +223,7 @@ void vemoM4::AreaMouseUp(int Button, QPoint globalPos) {
 
 void vemoM4::EndProgram() {
     // Unsaved edits are dropped without a question, as when the window is closed.
-    if (environment().quit)
-        environment().quit();
-    else
-        QCoreApplication::exit(0);
+    quitProgram();
 }
 
 } // namespace m4

@@ -138,9 +138,7 @@ void vemoM4::File1_Click() {
     }
     ClearForm();
     caseText = std::move(*loaded);
-    for (int i = 0; i < kFieldCount; ++i)
-        Text3[static_cast<size_t>(i)]->setText(caseText.fields[static_cast<size_t>(i)]);
-    reloadGrids();
+    showCaseText();
     DataState = kStateSaved;
 }
 
@@ -151,6 +149,12 @@ void vemoM4::File1_DblClick() {
     const CurrentFile before = currentFile();
     SelectListedFile();
     const bool windowHoldsFile = before.caseFullPath == CaseFullPath;
+    if (!windowHoldsFile) {
+        // While it runs, the name field names the file run, so leaving the field cannot rename
+        // the run's file to the window's case.
+        const QSignalBlocker quiet(Text12);
+        Text12->setText(CaseFileName);
+    }
     RunCase();
     if (!windowHoldsFile) restoreCurrentFile(before);
 }
