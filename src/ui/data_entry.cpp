@@ -99,6 +99,8 @@ void vemoM4::MSFlexGrid1_EnterCell(int Index) {
     EditRow = grid->row();
     EditCol = grid->col();
     EditTable = Index;
+    EditorRow = EditRow;
+    EditorCol = EditCol;
     Text2->setText(grid->text());
     // The editor lies on the data panel; the grid lies on the grid tab control.
     const QRect cell = grid->cellRect();
@@ -152,7 +154,7 @@ void vemoM4::GoToTable(int Index) {
 
 void vemoM4::commitEditor() {
     if (Text2->isHidden()) return;
-    MSFlexGrid1.at(at(EditTable))->setTextMatrix(EditRow, EditCol, Text2->text());
+    MSFlexGrid1.at(at(EditTable))->setTextMatrix(EditorRow, EditorCol, Text2->text());
     Text2->hide();
 }
 

@@ -154,8 +154,11 @@ class vemoM4 : public QMainWindow {
     std::array<bool, kTableCount> EditPending{};
     int EditRow = 1;
     int EditCol = 1;
-    /// The table the cell editor was last opened on.
+    /// The cell the editor was last opened on: a commit writes there and nowhere else, even
+    /// after EditRow and EditCol have moved on to the next cell.
     int EditTable = 0;
+    int EditorRow = 1;
+    int EditorCol = 1;
 
     // --- Controls ---
     QWidget* Toolbar1 = nullptr;

@@ -20,6 +20,7 @@
 #include <QScreen>
 #include <QStandardPaths>
 #include <QTextEdit>
+#include <QWindow>
 
 namespace m4 {
 
@@ -42,6 +43,13 @@ constexpr const char* kLogoFile = "/S107x58.bmp";
 constexpr const char* kBadgeFile = "/S107x58D.bmp";
 constexpr const char* kCombinedHelpFile = "/vemoAllHelp.txt";
 constexpr const char* kLockFileName = "/M-4.lock";
+
+/// The window's outer size: the client area and the frame the window system draws around it.
+QSize outerSize(const QWidget& window) {
+    const QWindow* handle = window.windowHandle();
+    const QMargins frame = handle != nullptr ? handle->frameMargins() : QMargins();
+    return window.size().grownBy(frame);
+}
 
 /// Give a control a new height and width (twips), keeping its place.
 void fit(QWidget* control, int heightTwips, int widthTwips) {
@@ -136,14 +144,14 @@ void vemoM4::centreOnScreen() {
     const QScreen* display = screen();
     if (display == nullptr) return;
     const QRect area = display->geometry();
-    const QRect outer = frameGeometry();
+    const QSize outer = outerSize(*this);
     move(area.x() + (area.width() - outer.width()) / 2,
          area.y() + (area.height() - outer.height()) / 2);
 }
 
 void vemoM4::Form_Resize() {
     if (isMinimized()) return;
-    const QRect outer = frameGeometry();
+    const QSize outer = outerSize(*this);
     const int frameWidth = outer.width() - width();
     const int frameHeight = outer.height() - height();
     if (toTwips(outer.height()) < kMinOuterHeight) {

@@ -51,9 +51,21 @@ void DriveList::refresh() {
     if (i >= 0) setCurrentIndex(i);
 }
 
-FolderList::FolderList(QWidget* parent) : QListWidget(parent) {
-    connect(this, &QListWidget::itemDoubleClicked, this,
-            [this](QListWidgetItem* item) { setPath(item->data(kPathRole).toString()); });
+FolderList::FolderList(QWidget* parent) : QListWidget(parent) {}
+
+void FolderList::mouseDoubleClickEvent(QMouseEvent* event) {
+    const QListWidgetItem* item = itemAt(event->position().toPoint());
+    if (event->button() == Qt::LeftButton && item != nullptr)
+        setPath(item->data(kPathRole).toString());
+}
+
+void FolderList::keyPressEvent(QKeyEvent* event) {
+    const bool open = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    if (open && currentItem() != nullptr) {
+        setPath(currentItem()->data(kPathRole).toString());
+        return;
+    }
+    QListWidget::keyPressEvent(event);
 }
 
 void FolderList::setPath(const QString& path) {

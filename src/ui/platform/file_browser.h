@@ -36,6 +36,10 @@ class FolderList : public QListWidget {
   Q_SIGNALS:
     void pathChanged();
 
+  protected:
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
   private:
     QString path_;
 };

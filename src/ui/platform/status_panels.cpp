@@ -84,6 +84,10 @@ QString StatusPanels::panelToolTip(int panel) const {
     return label(panel)->toolTip();
 }
 
+bool StatusPanels::lockShownOn(LockKey key) const {
+    return label(key == LockKey::NumLock ? 4 : 5)->isEnabled();
+}
+
 void StatusPanels::refreshLocks() {
     for (const LockKey key : {LockKey::NumLock, LockKey::CapsLock}) {
         QLabel* panel = label(key == LockKey::NumLock ? 4 : 5);

@@ -32,6 +32,8 @@ class StatusPanels : public QStatusBar {
     void setPanelText(int panel, const QString& text);
     QString panelText(int panel) const;
     QString panelToolTip(int panel) const;
+    /// Whether panel 4 or 5 shows its key as on (or the state is unknown).
+    bool lockShownOn(LockKey key) const;
     /// Read the lock keys again and show their state in panels 4 and 5.
     void refreshLocks();
 

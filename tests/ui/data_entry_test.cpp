@@ -1,0 +1,270 @@
+// Typing a case: the Enter chain through fields and tables, counts, the cell editor, the
+// file-name field.
+
+#include "ui/platform/grid.h"
+#include "ui/platform/tab_control.h"
+#include "window_fixture.h"
+
+#include <QLineEdit>
+
+namespace {
+
+using m4::kStateModified;
+using m4::kStateSaved;
+
+class DataEntryTest : public WindowFixture {
+  protected:
+    void SetUp() override {
+        WindowFixture::SetUp();
+        w = startWindow();
+    }
+
+    /// Row numbers shown in table d.
+    QStringList rowNumbers(int table) const {
+        QStringList numbers;
+        const auto* grid = w->MSFlexGrid1[static_cast<size_t>(table)];
+        for (int r = 1; r < grid->rows(); ++r) numbers << grid->textMatrix(r, 0);
+        return numbers;
+    }
+
+    /// Confirm a count: type it into its field and press Enter.
+    void confirm(int field, const QString& count) {
+        w->Text3[static_cast<size_t>(field)]->setFocus();
+        w->Text3[static_cast<size_t>(field)]->selectAll();
+        typeAndEnter(count);
+    }
+
+    QWidget* focus() const { return QApplication::focusWidget(); }
+
+    std::unique_ptr<m4::vemoM4> w;
+};
+
+TEST_F(DataEntryTest, EnterWalksEveryFieldAndTableFromTheNameToTheNameField) {
+    typeAndEnter("M-4demo");
+    EXPECT_EQ(w->CaseFileName, "M-4demo.INT");
+    EXPECT_TRUE(messages_.empty());
+    ASSERT_EQ(focus(), w->Text3[0]);
+
+    for (const char* text : {"水库", "P=1%", "2"}) typeAndEnter(text);
+    // K = 2: the level-area table, editor on its first cell.
+    ASSERT_EQ(focus(), w->Text2);
+    EXPECT_EQ(w->SSTab1->tab(), 0);
+    for (const char* text : {"100", "5", "101", "6"}) typeAndEnter(text);
+    ASSERT_EQ(focus(), w->Text3[3]);
+
+    typeAndEnter("3"); // J leads to T, not into the hydrograph
+    ASSERT_EQ(focus(), w->Text3[4]);
+    EXPECT_EQ(rowNumbers(1), (QStringList{"0", "1", "2", "3"}));
+    typeAndEnter("3600");
+    ASSERT_EQ(focus(), w->Text2);
+    EXPECT_EQ(w->SSTab1->tab(), 1);
+    for (const char* text : {"10", "20", "30", "40"}) typeAndEnter(text);
+    ASSERT_EQ(focus(), w->Text3[5]);
+
+    for (const char* text : {"100", "100.5", "0", "1", "500"}) typeAndEnter(text);
+    ASSERT_EQ(focus(), w->Text3[10]);
+    typeAndEnter("0"); // no tunnels: straight on to H0, the tunnel page never shown
+    ASSERT_EQ(focus(), w->Text3[11]);
+    EXPECT_EQ(w->SSTab1->tab(), 1);
+    typeAndEnter("1");
+    ASSERT_EQ(focus(), w->Text2);
+    for (const char* text : {"0.45", "12", "99"}) typeAndEnter(text);
+    ASSERT_EQ(focus(), w->Text3[12]);
+    typeAndEnter("0");
+    typeAndEnter("0");
+    ASSERT_EQ(focus(), w->Text3[14]);
+    typeAndEnter("1");
+    for (const char* text : {"101", "700"}) typeAndEnter(text);
+    ASSERT_EQ(focus(), w->Text12);
+    EXPECT_EQ(w->Text12->selectedText(), "M-4demo.INT");
+    EXPECT_TRUE(w->Text2->isHidden());
+
+    const auto& c = w->caseText;
+    EXPECT_EQ(c.fields[0], "水库");
+    EXPECT_EQ(c.fields[9], "500");
+    EXPECT_EQ(c.tables[0], (m4::TableText{{"100", "5"}, {"101", "6"}}));
+    EXPECT_EQ(c.tables[1], (m4::TableText{{"10"}, {"20"}, {"30"}, {"40"}}));
+    EXPECT_EQ(c.tables[2], m4::TableText{});
+    EXPECT_EQ(c.tables[3], (m4::TableText{{"0.45", "12", "99"}}));
+    EXPECT_EQ(c.tables[6], (m4::TableText{{"101", "700"}}));
+    EXPECT_EQ(w->DataState, kStateModified);
+    EXPECT_TRUE(messages_.empty());
+}
+
+TEST_F(DataEntryTest, TunnelTableIsWalkedRowByRowThroughItsEightColumns) {
+    confirm(10, "2");
+    ASSERT_EQ(w->SSTab1->tab(), 2);
+    ASSERT_EQ(focus(), w->Text2);
+    EXPECT_EQ(w->EditRow, 1);
+    EXPECT_EQ(w->EditCol, 1);
+    for (int i = 1; i <= 16; ++i) typeAndEnter(QString::number(i));
+    EXPECT_EQ(focus(), w->Text3[11]);
+    EXPECT_EQ(w->caseText.tables[2][0][7], "8");
+    EXPECT_EQ(w->caseText.tables[2][1][0], "9");
+    EXPECT_EQ(w->caseText.tables[2][1][7], "16");
+    // Leaving the table after its last cell arms it for the next click.
+    EXPECT_TRUE(w->EditPending[2]);
+}
+
+TEST_F(DataEntryTest, CountsGrowAndShrinkTablesKeepingTheRowsThatStay) {
+    confirm(2, "2");
+    typeAndEnter("1");
+    typeAndEnter("2");
+    typeAndEnter("3");
+    typeAndEnter("4");
+    confirm(2, "5");
+    EXPECT_EQ(rowNumbers(0), (QStringList{"1", "2", "3", "4", "5"}));
+    EXPECT_EQ(w->caseText.tables[0][1], (std::vector<QString>{"3", "4"}));
+    EXPECT_EQ(w->caseText.tables[0][4], (std::vector<QString>{"", ""}));
+
+    w->commitEditor();
+    confirm(2, "1");
+    EXPECT_EQ(w->GridRows(0), 1);
+    EXPECT_EQ(w->caseText.tables[0], (m4::TableText{{"1", "2"}}));
+    w->commitEditor();
+    confirm(2, "1");
+    EXPECT_EQ(w->caseText.tables[0], (m4::TableText{{"1", "2"}}));
+
+    // Halves go to the even neighbour; the hydrograph has one row more than J.
+    confirm(11, "2.5");
+    EXPECT_EQ(w->GridRows(3), 2);
+    confirm(12, "3.5");
+    EXPECT_EQ(w->GridRows(4), 4);
+    confirm(3, "0");
+    EXPECT_EQ(rowNumbers(1), QStringList{"0"});
+    EXPECT_TRUE(messages_.empty());
+}
+
+TEST_F(DataEntryTest, CountsThatCannotBeRowNumbersAreRefusedAndChangeNothing) {
+    confirm(2, "3");
+    w->commitEditor();
+    const struct {
+        int field;
+        const char* text;
+        const char* message;
+    } refused[] = {
+        {2, "-1", "个数-1不对，应为0至32767的整数"},
+        {2, "40000", "个数40000不对，应为0至32767的整数"},
+        {2, "abc", "个数abc不对，应为0至32767的整数"},
+        {3, "32767", "个数32767不对，应为0至32766的整数"},
+        {10, "11", "个数11不对，应为0至10的整数"},
+    };
+    for (const auto& r : refused) {
+        SCOPED_TRACE(r.text);
+        messages_.clear();
+        confirm(r.field, r.text);
+        EXPECT_EQ(messageTexts(), QStringList{r.message});
+        EXPECT_EQ(focus(), w->Text3[static_cast<size_t>(r.field)]);
+    }
+    EXPECT_EQ(w->GridRows(0), 3);
+    EXPECT_EQ(w->GridRows(1), 0);
+    EXPECT_EQ(w->GridRows(2), 0);
+}
+
+TEST_F(DataEntryTest, EmptyTablesArePassedOverAndTabLeavesACountUnconfirmed) {
+    confirm(2, "0");
+    EXPECT_EQ(focus(), w->Text3[3]);
+    confirm(3, "3");
+    w->Text3[4]->setFocus();
+    typeAndEnter("60");
+    EXPECT_EQ(focus(), w->Text2);
+
+    w->Text3[2]->setFocus();
+    QTest::keyClicks(w->Text3[2], "4");
+    QTest::keyClick(w->Text3[2], Qt::Key_Tab);
+    EXPECT_EQ(focus(), w->Text3[3]);
+    EXPECT_EQ(w->GridRows(0), 0);
+    EXPECT_EQ(w->caseText.fields[2], "04");
+
+    confirm(14, "0");
+    EXPECT_EQ(focus(), w->Text12);
+}
+
+TEST_F(DataEntryTest, ClickOpensTheEditorOverTheCellAndPageChangeCommitsIt) {
+    confirm(13, "2");
+    w->commitEditor();
+    w->DataState = kStateSaved;
+    auto* grid = w->MSFlexGrid1[5];
+    w->SSTab1->setTab(5);
+    const QRect cell = grid->visualRect(grid->model()->index(1, 3));
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, cell.center());
+    EXPECT_EQ(w->DataState, kStateModified);
+    ASSERT_FALSE(w->Text2->isHidden());
+    EXPECT_EQ(w->EditRow, 2);
+    EXPECT_EQ(w->EditCol, 3);
+    EXPECT_EQ(w->Text2->geometry().topLeft(), grid->viewport()->mapTo(w->SSpic, cell.topLeft()));
+    EXPECT_EQ(w->Text2->width(), cell.width());
+
+    QTest::keyClicks(w->Text2, "x1");
+    QTest::mouseClick(w->SSTab1, Qt::LeftButton, {}, w->SSTab1->tabRect(0).center());
+    EXPECT_EQ(w->SSTab1->tab(), 0);
+    EXPECT_TRUE(w->Text2->isHidden());
+    EXPECT_EQ(w->caseText.tables[5][1][2], "x1");
+}
+
+TEST_F(DataEntryTest, ShrinkingTheTableUnderAnOpenEditorKeepsEverythingConsistent) {
+    confirm(2, "4");
+    typeAndEnter("a");
+    w->MSFlexGrid1[0]->setCurrentCell(4, 2);
+    ASSERT_EQ(w->EditRow, 4);
+    QTest::keyClicks(w->Text2, "lost");
+    confirm(2, "2");
+    EXPECT_EQ(w->caseText.tables[0], (m4::TableText{{"a", ""}, {"", ""}}));
+    // Enter in K went on into the shrunken table.
+    EXPECT_EQ(w->EditRow, 1);
+    EXPECT_EQ(focus(), w->Text2);
+}
+
+TEST_F(DataEntryTest, AnyKeyInAFieldMarksTheCaseModified) {
+    w->DataState = kStateSaved;
+    QTest::keyClicks(w->Text3[7], "q");
+    EXPECT_EQ(w->DataState, kStateModified);
+    w->DataState = kStateSaved;
+    QTest::keyClick(w->Text3[7], Qt::Key_Backspace);
+    EXPECT_EQ(w->DataState, kStateModified);
+    w->DataState = kStateSaved;
+    QTest::keyClick(w->Text3[7], Qt::Key_Left);
+    EXPECT_EQ(w->DataState, kStateSaved);
+}
+
+TEST_F(DataEntryTest, NameFieldChecksTheExtensionOnEveryChange) {
+    w->Text12->selectAll();
+    QTest::keyClicks(w->Text12, "M-4a");
+    EXPECT_EQ(messageTexts(), (QStringList{"存盘文件扩展名M不对", "存盘文件扩展名M-不对",
+                                           "存盘文件扩展名M-4不对", "存盘文件扩展名M-4a不对"}));
+    EXPECT_EQ(w->CaseFileName, "*.INT");
+    messages_.clear();
+    QTest::keyClicks(w->Text12, ".int");
+    EXPECT_EQ(w->CaseFileName, "M-4a.int");
+
+    // Passing through the field without a change leaves a loaded case unmodified.
+    w->DataState = kStateSaved;
+    w->Text12->setFocus();
+    w->Text3[5]->setFocus();
+    EXPECT_EQ(w->DataState, kStateSaved);
+    EXPECT_EQ(messages_.size(), 3u); // ".", ".i", ".in"
+}
+
+TEST_F(DataEntryTest, NewCaseEmptiesFieldsAndCellsButKeepsRowsAndANamePattern) {
+    confirm(2, "2");
+    typeAndEnter("7");
+    w->Text3[0]->setText("name");
+    w->Text12->setText("M-4x.INT");
+    w->NewdataForm();
+    EXPECT_EQ(w->Text12->text(), "*.INT");
+    EXPECT_EQ(w->Text3[0]->text(), "");
+    EXPECT_EQ(w->caseText.fields[0], "");
+    EXPECT_EQ(w->GridRows(0), 2);
+    EXPECT_EQ(w->caseText.tables[0], (m4::TableText{{"", ""}, {"", ""}}));
+    EXPECT_EQ(w->MSFlexGrid1[0]->textMatrix(0, 1), "水库水位(米)");
+    EXPECT_TRUE(w->Text2->isHidden());
+    EXPECT_EQ(w->Text2->text(), "");
+
+    // A name that still holds "*" stays the name of the next new case.
+    w->Text12->setText("M-4*.INT");
+    w->NewdataForm();
+    EXPECT_EQ(w->Text12->text(), "M-4*.INT");
+    EXPECT_EQ(w->Text12->selectedText(), "M-4*");
+}
+
+} // namespace
