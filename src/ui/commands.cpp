@@ -5,17 +5,20 @@
 #include "case/file_names.h"
 #include "case/gbk.h"
 #include "output/case_run.h"
+#include "platform/file_browser.h"
 #include "platform/picture_box.h"
 #include "platform/tab_control.h"
 #include "platform/twips.h"
 #include "printing.h"
 
+#include <QApplication>
 #include <QFile>
 #include <QMenu>
 #include <QStyle>
 #include <QTextEdit>
 #include <QToolButton>
 
+#include <algorithm>
 #include <array>
 
 namespace m4 {
@@ -218,7 +221,16 @@ void vemoM4::MnuItem_Click(int Index) {
 }
 
 void vemoM4::AreaMouseUp(int Button, QPoint globalPos) {
-    if (Button == kRightButton) MnuRight->popup(globalPos);
+    if (Button != kRightButton) return;
+    // A release that a field or label leaves unhandled travels on to the panel under it; the
+    // menu belongs to the areas themselves, not to the controls lying on them.
+    const QWidget* under = QApplication::widgetAt(globalPos);
+    const std::array<const QWidget*, 9> areas{
+        centralWidget(),          Picture2,          Picture3,
+        Dir1->viewport(),         File1->viewport(), SSpic,
+        RichTextBox1->viewport(), Picture1,          RichTextBox2->viewport()};
+    if (std::find(areas.begin(), areas.end(), under) == areas.end()) return;
+    MnuRight->popup(globalPos);
 }
 
 void vemoM4::EndProgram() {
