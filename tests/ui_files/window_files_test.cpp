@@ -199,7 +199,30 @@ TEST_F(FilesWindow, SaveRefusesWhatTheFileCouldNotHoldAndWritesNothing) {
     ASSERT_TRUE(QDir().mkpath(use()));
     w.SaveCase();
     EXPECT_EQ(takeMessages(), QStringList());
-    EXPECT_TRUE(QFile::exists(use(QStringLiteral("M-4x.INT"))));
+    const QByteArray saved = bytesOf(use(QStringLiteral("M-4x.INT")));
+    EXPECT_FALSE(saved.isEmpty());
+
+    // A refused save leaves the file saved before as it was.
+    w.Text3[1]->setText(QStringLiteral("1%\n"));
+    w.DataState = m4::kStateModified;
+    w.SaveCase();
+    EXPECT_EQ(takeMessages(),
+              QStringList{QStringLiteral("洪水频率不能含有逗号或换行，也不能以双引号开头")});
+    EXPECT_EQ(bytesOf(use(QStringLiteral("M-4x.INT"))), saved);
+}
+
+TEST_F(FilesWindow, BrowsingFoldersNeverMovesTheCurrentCase) {
+    ASSERT_TRUE(QDir(use()).mkpath(QStringLiteral("other")));
+    m4::vemoM4& w = start();
+    w.Dir1->setPath(use(QStringLiteral("other")));
+    EXPECT_EQ(w.File1->path(), use(QStringLiteral("other")));
+    EXPECT_EQ(w.CasePath, use());
+    EXPECT_EQ(w.Label1[1]->text(), use());
+    w.Dir1->setPath(use(QStringLiteral("missing")));
+    EXPECT_EQ(takeMessages(),
+              QStringList{QStringLiteral("文件夹") + use(QStringLiteral("missing")) +
+                          QStringLiteral("无法打开")});
+    EXPECT_EQ(w.File1->path(), use(QStringLiteral("other")));
 }
 
 TEST_F(FilesWindow, RunRefusesUnsavedCasesAndReportsFailedRuns) {
@@ -244,6 +267,27 @@ TEST_F(FilesWindow, RunRefusesUnsavedCasesAndReportsFailedRuns) {
     EXPECT_EQ(paneText(), report);
     EXPECT_EQ(w.Picture1->image(), chart);
     EXPECT_FALSE(QFile::exists(use(QStringLiteral("M-4bad.out"))));
+
+    // A report that cannot be written stops the run; a chart that cannot be saved is reported
+    // after the report is shown, never as a saved chart.
+    ASSERT_TRUE(QFile::remove(use(QStringLiteral("M-4Example.out"))));
+    ASSERT_TRUE(QDir(use()).mkdir(QStringLiteral("M-4Example.out")));
+    doubleClick(QStringLiteral("M-4Example.INT"));
+    QStringList failed = takeMessages();
+    ASSERT_EQ(failed.size(), 1);
+    EXPECT_TRUE(failed[0].startsWith(QStringLiteral("结果文件无法写入")))
+        << failed[0].toStdString();
+    EXPECT_EQ(paneText(), report);
+    ASSERT_TRUE(QDir(use()).rmdir(QStringLiteral("M-4Example.out")));
+    ASSERT_TRUE(QFile::remove(use(QStringLiteral("M-4Example.bmp"))));
+    ASSERT_TRUE(QDir(use()).mkdir(QStringLiteral("M-4Example.bmp")));
+    doubleClick(QStringLiteral("M-4Example.INT"));
+    failed = takeMessages();
+    ASSERT_EQ(failed.size(), 1);
+    EXPECT_TRUE(failed[0].startsWith(QStringLiteral("图形文件无法保存")))
+        << failed[0].toStdString();
+    EXPECT_EQ(w.statusText(3), failed[0].section(u'\n', 0, 0));
+    EXPECT_EQ(paneText(), gbkFile(use(QStringLiteral("M-4Example.out"))));
 }
 
 } // namespace
