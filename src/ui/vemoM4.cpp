@@ -3,6 +3,7 @@
 #include "case/file_names.h"
 #include "platform/caption_label.h"
 #include "platform/file_browser.h"
+#include "platform/gbk_columns.h"
 #include "platform/grid.h"
 #include "platform/picture_box.h"
 #include "platform/tab_control.h"
@@ -182,6 +183,12 @@ void vemoM4::buildPages() {
     Text15->setReadOnly(true);
     Text15->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     Text15->setLineWrapMode(QPlainTextEdit::NoWrap);
+    // The help banner is drawn for a fixed-width GBK screen.
+    QFont fixedPitch(QStringList{"WenQuanYi Micro Hei Mono", "Noto Sans Mono CJK SC"});
+    fixedPitch.setPixelSize(kFontPixels);
+    fixedPitch.setStyleHint(QFont::TypeWriter);
+    Text15->setFont(fixedPitch);
+    new ui::GbkColumns(Text15->document(), fixedPitch);
 }
 
 void vemoM4::buildDataPanel() {

@@ -12,7 +12,10 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QScreen>
+#include <QTextBlock>
+#include <QTextDocument>
 #include <QTextEdit>
+#include <QTextLayout>
 
 using m4::ui::twips;
 
@@ -94,6 +97,17 @@ TEST_F(StartupTest, HelpPageHoldsBannerCombinedHelpAndOwnHelp) {
     EXPECT_TRUE(help.contains("一、数据输入"));
     EXPECT_TRUE(help.contains("M-4 调洪计算数据说明"));
     EXPECT_TRUE(w->RichTextBox2->toPlainText().startsWith("青岚七号综合分析器（M-4）\n"));
+
+    // The banner's four lines end in one column on the screen as well.
+    w->SSTab2->setTab(4);
+    QApplication::processEvents();
+    QTextBlock block = w->Text15->document()->firstBlock();
+    std::vector<double> widths;
+    for (int i = 0; i < 4; ++i, block = block.next()) {
+        ASSERT_TRUE(block.layout() != nullptr && block.layout()->lineCount() == 1);
+        widths.push_back(block.layout()->lineAt(0).naturalTextWidth());
+    }
+    for (double width : widths) EXPECT_NEAR(width, widths[0], 3.0);
 }
 
 TEST_F(StartupTest, MissingRequiredFilesEndStartUpNamingThem) {
