@@ -175,8 +175,7 @@ TEST_F(FilesWindow, SaveRefusesWhatTheFileCouldNotHoldAndWritesNothing) {
     w.setGridRows(2, 11);
     saveFails(QStringLiteral("M-4x.INT"), QStringLiteral("泄洪洞个数GO“11”不对，应为0至10的整数"));
     w.Text3[10]->setText(QStringLiteral("-1"));
-    saveFails(QStringLiteral("M-4x.INT"),
-              QStringLiteral("泄洪洞个数GO“-1”不对，应为0至32767的整数"));
+    saveFails(QStringLiteral("M-4x.INT"), QStringLiteral("泄洪洞个数GO“-1”不对，应为0至10的整数"));
     w.Text3[10]->setText(QStringLiteral("0"));
     w.setGridRows(2, 0);
     w.Text3[0]->setText(QStringLiteral("甲,乙"));
