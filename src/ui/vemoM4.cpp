@@ -12,6 +12,7 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QFrame>
+#include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -258,6 +259,13 @@ void vemoM4::connectControls() {
         connect(grid, &ui::Grid::leaveCell, this, [this, d] { MSFlexGrid1_LeaveCell(d); });
         connect(grid, &ui::Grid::enterCell, this, [this, d] { MSFlexGrid1_EnterCell(d); });
         connect(grid, &ui::Grid::cellClicked, this, [this, d] { MSFlexGrid1_Click(d); });
+        // The editor floats over its cell; when the grid scrolls under it, the typing goes into
+        // the cell and the editor closes rather than cover another cell.
+        const auto scrolled = [this, d] {
+            if (EditTable == d) commitEditor();
+        };
+        connect(grid->verticalScrollBar(), &QScrollBar::valueChanged, this, scrolled);
+        connect(grid->horizontalScrollBar(), &QScrollBar::valueChanged, this, scrolled);
     }
     connect(SSTab1, &ui::TabControl::tabChanged, this,
             [this](int previous) { SSTab1_Click(previous); });
@@ -337,6 +345,15 @@ bool vemoM4::eventFilter(QObject* watched, QEvent* event) {
             Text12_KeyPress(code);
             return true;
         }
+        return false;
+    }
+    if (type == QEvent::InputMethod) {
+        // Chinese typed through an input method arrives as committed text, not as key presses;
+        // each committed character counts as one.
+        const QString committed = static_cast<QInputMethodEvent*>(event)->commitString();
+        for (int i = 0; i < kFieldCount && !committed.isEmpty(); ++i)
+            if (watched == Text3[static_cast<size_t>(i)])
+                for (const QChar c : committed) Text3_KeyPress(i, c.unicode());
         return false;
     }
     if (type == QEvent::FocusOut && watched == Text12) {

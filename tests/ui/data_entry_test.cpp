@@ -5,7 +5,9 @@
 #include "ui/platform/tab_control.h"
 #include "window_fixture.h"
 
+#include <QInputMethodEvent>
 #include <QLineEdit>
+#include <QScrollBar>
 
 namespace {
 
@@ -202,6 +204,26 @@ TEST_F(DataEntryTest, ClickOpensTheEditorOverTheCellAndPageChangeCommitsIt) {
     EXPECT_EQ(w->caseText.tables[5][1][2], "x1");
 }
 
+TEST_F(DataEntryTest, ScrollingTheGridUnderTheEditorWritesTheCellAndClosesIt) {
+    confirm(14, "200");
+    QTest::keyClicks(w->Text2, "9.5");
+    auto* grid = w->MSFlexGrid1[6];
+    grid->verticalScrollBar()->setValue(grid->verticalScrollBar()->maximum());
+    EXPECT_TRUE(w->Text2->isHidden());
+    EXPECT_EQ(w->caseText.tables[6][0][0], "9.5");
+
+    // Enter walking far down scrolls too, and the editor lands on the cell it walked to.
+    grid->setCurrentCell(150, 2);
+    w->MSFlexGrid1_Click(6);
+    QTest::keyClicks(w->Text2, "7");
+    QTest::keyClick(w->Text2, Qt::Key_Return);
+    ASSERT_FALSE(w->Text2->isHidden());
+    EXPECT_EQ(w->EditRow, 151);
+    const QRect cell = grid->visualRect(grid->model()->index(150, 1));
+    EXPECT_EQ(w->Text2->geometry().topLeft(), grid->viewport()->mapTo(w->SSpic, cell.topLeft()));
+    EXPECT_EQ(w->caseText.tables[6][149][1], "7");
+}
+
 TEST_F(DataEntryTest, ShrinkingTheTableUnderAnOpenEditorKeepsEverythingConsistent) {
     confirm(2, "4");
     typeAndEnter("a");
@@ -225,6 +247,13 @@ TEST_F(DataEntryTest, AnyKeyInAFieldMarksTheCaseModified) {
     w->DataState = kStateSaved;
     QTest::keyClick(w->Text3[7], Qt::Key_Left);
     EXPECT_EQ(w->DataState, kStateSaved);
+
+    // Chinese from an input method is typing too.
+    QInputMethodEvent chinese;
+    chinese.setCommitString("水库");
+    QApplication::sendEvent(w->Text3[0], &chinese);
+    EXPECT_EQ(w->DataState, kStateModified);
+    EXPECT_EQ(w->caseText.fields[0], "水库");
 }
 
 TEST_F(DataEntryTest, NameFieldChecksTheExtensionOnEveryChange) {

@@ -90,6 +90,8 @@ class Grid : public QTableView {
   protected:
     void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
     QModelIndex moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) override;
+    /// Typing into the grid itself goes nowhere: cells are typed into through the editor.
+    void keyboardSearch(const QString&) override {}
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
