@@ -4,47 +4,37 @@
 
 using namespace m4;
 
-TEST(FileNames, RunnableAndSavableNames) {
-    EXPECT_TRUE(isRunnableName("M-4demo.INT"));
-    EXPECT_TRUE(isRunnableName("M-4demo.iNt"));
-    EXPECT_FALSE(isRunnableName("*.INT"));
-    EXPECT_FALSE(isRunnableName("M-4demo.INTX"));
-    EXPECT_FALSE(isRunnableName("int"));
-    EXPECT_FALSE(isRunnableName(""));
-    EXPECT_TRUE(hasCaseExtension("*.INT"));
-    EXPECT_TRUE(hasCaseExtension("a.int"));
+TEST(FileNames, ExtensionsAndRunnableNames) {
+    for (const char* name : {"M-4demo.INT", "M-4demo.iNt"})
+        EXPECT_TRUE(isRunnableName(name)) << name;
+    for (const char* name : {"*.INT", "M-4demo.INTX", "int", ""})
+        EXPECT_FALSE(isRunnableName(name)) << name;
+    EXPECT_TRUE(hasCaseExtension("*.INT") && hasCaseExtension("a.int"));
     EXPECT_FALSE(hasCaseExtension("M-4demo"));
     EXPECT_FALSE(hasCaseExtension("a.ınt")); // dotless i is not a case of "i"
 }
 
 TEST(FileNames, LoaderRulesAgainstTheProgramCode) {
-    EXPECT_TRUE(passesLoaderNameRules("M-4demo.INT", kProgramCode));
-    EXPECT_TRUE(passesLoaderNameRules("M-4.int", kProgramCode));
-    EXPECT_TRUE(passesLoaderNameRules("xx4demo.INT", kProgramCode));
-    EXPECT_FALSE(passesLoaderNameRules("M-4demo-.INT", kProgramCode));
-    EXPECT_FALSE(passesLoaderNameRules("M-5demo.INT", kProgramCode));
-    // Too short to hold a character before the extension or the code's third character.
-    EXPECT_FALSE(passesLoaderNameRules(".INT", kProgramCode));
-    EXPECT_FALSE(passesLoaderNameRules("4.INT", kProgramCode));
-    EXPECT_FALSE(passesLoaderNameRules("", kProgramCode));
+    for (const char* name : {"M-4demo.INT", "M-4.int", "xx4demo.INT"})
+        EXPECT_TRUE(passesLoaderNameRules(name, kProgramCode)) << name;
+    // The last three are too short to hold a character before the extension or the code's
+    // third character.
+    for (const char* name : {"M-4demo-.INT", "M-5demo.INT", ".INT", "4.INT", ""})
+        EXPECT_FALSE(passesLoaderNameRules(name, kProgramCode)) << name;
     // A code ending in "-" accepts only names with "-" before the extension.
     EXPECT_TRUE(passesLoaderNameRules("AB-.INT", "AB-"));
     EXPECT_FALSE(passesLoaderNameRules("AB-x.INT", "AB-"));
     EXPECT_FALSE(passesLoaderNameRules("M-4demo.INT", ""));
 }
 
-TEST(FileNames, BaseNamesAndPaths) {
-    EXPECT_EQ(baseName("M-4demo.INT"), "M-4demo");
-    EXPECT_EQ(baseName(".INT"), "");
-    EXPECT_EQ(baseName("INT"), "");
+TEST(FileNames, BaseNamesPathsAndTheShortStatusPath) {
+    EXPECT_EQ(baseName("M-4demo.INT") + "|" + baseName(".INT") + "|" + baseName("INT"),
+              "M-4demo||");
     EXPECT_EQ(joinPath("/data/use", "a.INT"), "/data/use/a.INT");
     EXPECT_EQ(joinPath("/", "a.INT"), "/a.INT");
-    EXPECT_TRUE(hasFolderSeparator("a/b.INT"));
-    EXPECT_TRUE(hasFolderSeparator("a\\b.INT"));
+    EXPECT_TRUE(hasFolderSeparator("a/b.INT") && hasFolderSeparator("a\\b.INT"));
     EXPECT_FALSE(hasFolderSeparator("M-4demo.INT"));
-}
-
-TEST(FileNames, StatusPathIsShortenedPastThirtyCharacters) {
+    // Shortened past thirty characters.
     EXPECT_EQ(shortCasePath("/home/engineer/use", "M-4demo.INT"), "/home/engineer/use/M-4demo.INT");
     EXPECT_EQ(shortCasePath("/home/engineer/use", "M-4demo1.INT"),
               "/home/engineer/.../M-4demo1.INT");

@@ -41,68 +41,42 @@ std::string referenceDecimals(double x, int k) {
     return (x < 0 && !zero ? "-" : "") + kept;
 }
 
-QString usingK(double x, int k, int n) {
-    switch (k) {
-    case 1:
-        return Using1(x, n);
-    case 2:
-        return Using2(x, n);
-    case 3:
-        return Using3(x, n);
-    case 4:
-        return Using4(x, n);
-    default:
-        return Using5(x, n);
-    }
-}
-
 void expectMatchesReference(double x, int k) {
     // A width beyond blanks-plus-text returns all of it: 15 blanks and the text.
+    QString (*const decimals[])(double, int) = {Using1, Using2, Using3, Using4, Using5};
     const QString expected = QString(15, u' ') + QString::fromStdString(referenceDecimals(x, k));
-    ASSERT_EQ(usingK(x, k, 1000), expected) << "x = " << x << ", k = " << k;
+    ASSERT_EQ(decimals[k - 1](x, 1000), expected) << "x = " << x << ", k = " << k;
 }
 
-TEST(UsingTest, WholeNumbersRoundHalvesUpAndKeepTheRightmostCharacters) {
-    EXPECT_EQ(Using(7, 4), "   7");
-    EXPECT_EQ(Using(12345, 4), "2345");
-    EXPECT_EQ(Using(2.5, 4), "   3");
-    EXPECT_EQ(Using(-2.5, 4), "  -2");
-    EXPECT_EQ(Using(-0.5, 3), "  0");
-    EXPECT_EQ(Using(-0.7, 3), " -1");
-    EXPECT_EQ(Using(-1234, 4), "1234");
-    EXPECT_EQ(Using(7, 20), QString(17, u' ') + "7");
-    EXPECT_EQ(Using(7, 0), "");
+struct Formatted {
+    QString text, expected;
+};
+
+void expectAll(const std::vector<Formatted>& cases) {
+    for (const auto& [text, expected] : cases) EXPECT_EQ(text, expected);
 }
 
-TEST(UsingTest, DecimalsFillTheirFieldOrLoseLeadingCharacters) {
-    EXPECT_EQ(Using2(3.14159, 8), "    3.14");
-    EXPECT_EQ(Using2(-0.5, 9), "    -0.50");
-    EXPECT_EQ(Using2(0, 9), "     0.00");
-    EXPECT_EQ(Using2(12345.678, 9), " 12345.68");
-    EXPECT_EQ(Using2(1234567.891, 9), "234567.89");
-    EXPECT_EQ(Using2(-123456.7, 9), "123456.70");
-    EXPECT_EQ(Using2(1.5, 20), QString(15, u' ') + "1.50");
-    EXPECT_EQ(Using1(0.25, 5), "  0.3");
-    EXPECT_EQ(Using3(0.0625, 7), "  0.063");
-    EXPECT_EQ(Using4(-0.03125, 8), " -0.0313");
-    EXPECT_EQ(Using5(1.0 / 3, 9), "  0.33333");
-}
-
-TEST(UsingTest, RoundingFollowsTheExactBinaryValue) {
-    EXPECT_EQ(Using2(0.125, 6), "  0.13"); // exact tie: away from zero
-    EXPECT_EQ(Using2(-0.125, 6), " -0.13");
-    EXPECT_EQ(Using2(1.005, 6), "  1.00"); // stored just below the half
-    EXPECT_EQ(Using2(2.675, 6), "  2.67");
-    EXPECT_EQ(Using2(0.025, 6), "  0.03"); // stored just above the half
-    EXPECT_EQ(Using2(9.999, 6), " 10.00"); // carry through every digit
-    EXPECT_EQ(Using2(-99.996, 8), " -100.00");
-    EXPECT_EQ(Using1(0.96, 4), " 1.0");
-    EXPECT_EQ(Using2(-0.004, 6), "  0.00"); // a zero result has no sign
-    EXPECT_EQ(Using2(-0.0, 6), "  0.00");
-    EXPECT_EQ(Using5(-6e-6, 9), " -0.00001");
-    // Doubles this large lie 1/8 apart: the shortest text .1 hides the exact .125.
-    EXPECT_EQ(Using2(562949953421312.125, 18), "562949953421312.13");
-    EXPECT_EQ(Using2(std::ldexp(1.0, 60), 22), "1152921504606846976.00");
+TEST(UsingTest, FieldsKeepTheRightmostCharacters) {
+    expectAll({
+        {Using(7, 4), "   7"},
+        {Using(12345, 4), "2345"},
+        {Using(2.5, 4), "   3"},
+        {Using(-2.5, 4), "  -2"}, // whole numbers: halves go up
+        {Using(-0.5, 3), "  0"},
+        {Using(-0.7, 3), " -1"},
+        {Using(-1234, 4), "1234"},
+        {Using(7, 20), QString(17, u' ') + "7"},
+        {Using(7, 0), ""},
+        {Using2(-0.5, 9), "    -0.50"},
+        {Using2(1234567.891, 9), "234567.89"},
+        {Using2(-123456.7, 9), "123456.70"},
+        {Using2(1.5, 20), QString(15, u' ') + "1.50"},
+        {Using1(0.25, 5), "  0.3"},
+        {Using3(0.0625, 7), "  0.063"},
+        {Using4(-0.03125, 8), " -0.0313"},
+        {Using5(1.0 / 3, 9), "  0.33333"},
+        {Using2(-0.0, 6), "  0.00"}, // a zero has no sign
+    });
 }
 
 TEST(UsingTest, AgreesWithTheExactReferenceOnAdversarialAndRandomValues) {
@@ -146,35 +120,27 @@ TEST(UsingTest, AgreesWithTheExactReferenceOnAdversarialAndRandomValues) {
 }
 
 TEST(NumberTextTest, SignPositionDigitsAndExponentForm) {
-    EXPECT_EQ(NumStr(3600), " 3600");
-    EXPECT_EQ(NumStr(95.13), " 95.13");
-    EXPECT_EQ(NumStr(0.5), " .5");
-    EXPECT_EQ(NumStr(-0.25), "-.25");
-    EXPECT_EQ(NumStr(0), " 0");
-    EXPECT_EQ(NumStr(-0.0), " 0");
-    EXPECT_EQ(NumStr(0.05), " .05");
-    EXPECT_EQ(NumStr(0.1 + 0.2), " .3");
-    EXPECT_EQ(NumStr(1.0 / 3), " .333333333333333");
-    EXPECT_EQ(NumStr(123456789012345.6), " 123456789012346");
-    EXPECT_EQ(NumStr(999999999999999.9), " 1E+15"); // rounding reaches the exponent form
-    EXPECT_EQ(NumStr(-1.5e-5), "-1.5E-05");
-    EXPECT_EQ(NumStr(0.0001), " .0001");
-    EXPECT_EQ(NumStr(1.23e100), " 1.23E+100");
-    EXPECT_EQ(NumStr(Round2(95.125)), " 95.13");
-    EXPECT_EQ(NumPlain(95.13), "95.13");
-    EXPECT_EQ(NumPlain(0.5), "0.5");
-    EXPECT_EQ(NumPlain(-0.25), "-0.25");
-    EXPECT_EQ(NumPlain(0.05), "0.05");
-    EXPECT_EQ(NumPlain(3600), "3600");
-    EXPECT_EQ(NumPlain(1.5e-5), "1.5E-05");
-    EXPECT_EQ(NumItem(48), " 48 ");
-    EXPECT_EQ(NumItem(-0.25), "-.25 ");
-}
-
-TEST(NumberTextTest, Round2RoundsHalvesTowardPlusInfinity) {
-    EXPECT_EQ(Round2(95.125), 95.13);
-    EXPECT_EQ(Round2(-95.125), -95.12);
-    EXPECT_EQ(Round2(0.004), 0);
+    expectAll({
+        {NumStr(3600), " 3600"},
+        {NumStr(0.5), " .5"},
+        {NumStr(-0.25), "-.25"},
+        {NumStr(-0.0), " 0"},
+        {NumStr(0.1 + 0.2), " .3"},
+        {NumStr(1.0 / 3), " .333333333333333"},
+        {NumStr(123456789012345.6), " 123456789012346"},
+        {NumStr(999999999999999.9), " 1E+15"}, // rounding reaches the exponent form
+        {NumStr(-1.5e-5), "-1.5E-05"},
+        {NumStr(0.0001), " .0001"},
+        {NumStr(1.23e100), " 1.23E+100"},
+        {NumStr(Round2(95.125)), " 95.13"}, // halves toward plus infinity
+        {NumStr(Round2(-95.125)), "-95.12"},
+        {NumPlain(0.05), "0.05"},
+        {NumPlain(-0.25), "-0.25"},
+        {NumPlain(3600), "3600"},
+        {NumPlain(1.5e-5), "1.5E-05"},
+        {NumItem(48), " 48 "},
+        {NumItem(-0.25), "-.25 "},
+    });
 }
 
 } // namespace

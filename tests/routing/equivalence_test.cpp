@@ -11,6 +11,7 @@
 #include <cmath>
 #include <limits>
 #include <random>
+#include <tuple>
 
 namespace m4 {
 namespace {
@@ -147,22 +148,15 @@ TEST(Routing, AgreesBitForBitWithLiteralScansOnRandomCases) {
             << (got ? QString() : describe(got.failure())).toStdString();
         if (!want) continue;
         ++routed;
-        EXPECT_EQ(got->Z, want->Z);
-        EXPECT_EQ(got->Q, want->Q);
-        EXPECT_EQ(got->Zmax, want->Zmax);
-        EXPECT_EQ(got->Qmax, want->Qmax);
-        EXPECT_EQ(got->QmaxPeriod, want->QmaxPeriod);
+        EXPECT_EQ(std::tie(got->Z, got->Q, got->Zmax, got->Qmax, got->QmaxPeriod),
+                  std::tie(want->Z, want->Q, want->Zmax, want->Qmax, want->QmaxPeriod));
+        const auto fields = [](const PeriodRecord& p) {
+            return std::tuple(p.period, p.held, p.level, p.inflow, p.tunnels, p.spillways,
+                              p.orifices, p.variableSpillways, p.other, p.total, p.capSet);
+        };
         ASSERT_EQ(got->records.size(), want->records.size());
-        for (std::size_t i = 0; i < want->records.size(); ++i) {
-            const PeriodRecord& a = got->records[i];
-            const PeriodRecord& b = want->records[i];
-            EXPECT_TRUE(a.period == b.period && a.held == b.held && a.level == b.level &&
-                        a.inflow == b.inflow && a.tunnels == b.tunnels &&
-                        a.spillways == b.spillways && a.orifices == b.orifices &&
-                        a.variableSpillways == b.variableSpillways && a.other == b.other &&
-                        a.total == b.total && a.capSet == b.capSet)
-                << "period " << i + 1;
-        }
+        for (std::size_t i = 0; i < want->records.size(); ++i)
+            EXPECT_EQ(fields(got->records[i]), fields(want->records[i])) << "period " << i + 1;
     }
     EXPECT_GT(routed, 300); // the comparison must mostly see whole runs, not failures
 }
