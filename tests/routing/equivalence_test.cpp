@@ -118,6 +118,9 @@ TEST(Routing, AgreesBitForBitWithLiteralScansOnRandomCases) {
 
         std::vector<double> levels;
         for (const auto& p : d.curve) levels.push_back(p.ZP);
+        for (const auto& t : d.tunnels)
+            levels.insert(levels.end(), {t.C1, t.C1 + 1.15 * t.A1, t.C11 + t.A11});
+        for (const auto& s : d.spillways) levels.push_back(s.C2);
         for (const auto& s : d.orifices) levels.insert(levels.end(), {s.ZZ1, s.ZZ2, s.VV + s.AA});
         for (const auto& s : d.variableSpillways) levels.insert(levels.end(), {s.ZZ3, s.ZZ4, s.EE});
         for (const auto& p : d.dischargeTable) levels.push_back(p.ZZ0);

@@ -1,5 +1,4 @@
-// Whole runs where the literal comparison cannot reach: the texts of refused runs, and a cap met
-// only by an intermediate Runge-Kutta stage.
+// The texts of refused runs, which the literal comparison does not look at.
 
 #include "routing/routing.h"
 
@@ -53,19 +52,6 @@ TEST(Routing, RefusedRunsNameTheirReason) {
     ASSERT_TRUE(r);
     EXPECT_TRUE(r->records.empty());
     EXPECT_EQ(r->Zmax, 95.5);
-}
-
-TEST(Routing, CapMetOnlyInAnIntermediateStageMarksThePeriod) {
-    // Only the stage levels near 100.5 m see the 100 m3/s band; the period ends at 100.75 m.
-    CaseData d = unitReservoir({2, 0, 0});
-    d.QA = 0.5;
-    d.dischargeTable = {{100.4, 100}, {100.6, 100}};
-    const Expected<RoutingResult> r = route(d);
-    ASSERT_TRUE(r);
-    EXPECT_TRUE(r->records[0].capSet);
-    EXPECT_EQ(r->records[0].total, 0);
-    EXPECT_NEAR(r->Z[1], 100.75, 1e-9);
-    EXPECT_FALSE(r->records[1].capSet);
 }
 
 } // namespace
