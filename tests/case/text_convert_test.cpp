@@ -11,28 +11,28 @@
 using namespace m4;
 
 TEST(NumericValue, TakesTheLongestLeadingNumberSkippingBlanksAndTabs) {
-    const std::pair<const char16_t*, double> cases[] = {
-        {u"12abc", 12},
-        {u"abc", 0},
-        {u"", 0},
-        {u"1.50", 1.5},
-        {u".5", 0.5},
-        {u"+7", 7},
-        {u"1.2.3", 1.2},
-        {u"1,5", 1},
-        {u"-.5e-3x", -0.0005},
-        {u"-", 0},
-        {u"e5", 0},
-        {u" \t- 1 2\t. 5 e 1", -125},
-        {u"1d2", 100},
-        {u"1.5E-2", 0.015},
-        {u"2e+3", 2000},
-        {u"1e", 1},
-        {u"1e+x", 1}, // a letter without digits is not an exponent
-        {u"1e999", INFINITY},
-        {u"-1e99999999999999999999", -INFINITY},
-        {u"1e-999", 0},
-        {u"0e99999999999999999999", 0}};
+    // A letter without digits after it is not an exponent.
+    const std::pair<const char16_t*, double> cases[] = {{u"12abc", 12},
+                                                        {u"abc", 0},
+                                                        {u"", 0},
+                                                        {u"1.50", 1.5},
+                                                        {u".5", 0.5},
+                                                        {u"+7", 7},
+                                                        {u"1.2.3", 1.2},
+                                                        {u"1,5", 1},
+                                                        {u"-.5e-3x", -0.0005},
+                                                        {u"-", 0},
+                                                        {u"e5", 0},
+                                                        {u" \t- 1 2\t. 5 e 1", -125},
+                                                        {u"1d2", 100},
+                                                        {u"1.5E-2", 0.015},
+                                                        {u"2e+3", 2000},
+                                                        {u"1e", 1},
+                                                        {u"1e+x", 1},
+                                                        {u"1e999", INFINITY},
+                                                        {u"-1e99999999999999999999", -INFINITY},
+                                                        {u"1e-999", 0},
+                                                        {u"0e99999999999999999999", 0}};
     for (const auto& [text, value] : cases)
         EXPECT_EQ(numericValue(text), value) << QString::fromUtf16(text).toStdString();
 }
