@@ -1,40 +1,52 @@
 #pragma once
-// A program folder of its own for each test: bin/, use/ and rtf/ with the installation files,
-// a lock folder, messages caught instead of shown, and the end of the program counted.
+// A program folder of its own for each test (bin/, use/ and rtf/ with the installation files, a
+// lock folder), message boxes caught instead of shown, and the end of the program counted.
+// The window tests of the files folder use it too.
 
-#include "qstring_print.h"
+#include "ui/platform/file_browser.h"
+#include "ui/platform/grid.h"
+#include "ui/platform/tab_control.h"
 #include "ui/vemoM4.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QLineEdit>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QWidget>
 
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <ostream>
 #include <vector>
+
+/// Failures show texts as text.
+inline void PrintTo(const QString& text, std::ostream* out) {
+    *out << '"' << text.toStdString() << '"';
+}
 
 class WindowFixture : public ::testing::Test {
   protected:
     void SetUp() override {
         ASSERT_TRUE(dir_.isValid());
-        root_ = dir_.path();
-        for (const char* sub : {"bin", "use", "rtf", "lock"}) ASSERT_TRUE(QDir(root_).mkpath(sub));
+        for (const char* sub : {"bin", "use", "rtf", "lock"})
+            ASSERT_TRUE(QDir(dir_.path()).mkpath(sub));
         for (const char* name :
              {"S107x58.bmp", "S107x58D.bmp", "M-4Intro.rtf", "vemoAllHelp.txt", "M-4Help.txt"})
-            ASSERT_TRUE(QFile::copy(QString(M4_RESOURCES) + "/" + name, rtf(name)));
+            ASSERT_TRUE(QFile::copy(QString(M4_RESOURCES "/") + name, rtf(name)));
     }
 
-    QString rtf(const QString& name) const { return root_ + "/rtf/" + name; }
-    QString use() const { return root_ + "/use"; }
+    QString rtf(const QString& name) const { return dir_.filePath("rtf/" + name); }
+    /// The case folder, where the window starts, or a file in it.
+    QString use(const QString& name = {}) const {
+        return dir_.filePath(name.isEmpty() ? QString("use") : "use/" + name);
+    }
 
     std::unique_ptr<m4::vemoM4> makeWindow() {
         m4::StartupEnvironment environment;
-        environment.programFolder = root_ + "/bin";
-        environment.lockFolder = root_ + "/lock";
+        environment.programFolder = dir_.filePath("bin");
+        environment.lockFolder = dir_.filePath("lock");
         environment.quit = [this] { ++quits_; };
         environment.lockKeys = [](m4::ui::LockKey key) {
             return std::optional<bool>(key == m4::ui::LockKey::NumLock);
@@ -44,44 +56,48 @@ class WindowFixture : public ::testing::Test {
         return window;
     }
 
-    /// Started, shown and active, so that focus moves as it does for the user.
-    std::unique_ptr<m4::vemoM4> startWindow() {
-        auto window = makeWindow();
-        EXPECT_TRUE(window->Form_Load());
-        window->show();
-        window->activateWindow();
-        EXPECT_TRUE(QTest::qWaitForWindowActive(window.get()));
-        return window;
+    /// Started into w, shown and active, so that focus moves as it does for the user.
+    m4::vemoM4& start() {
+        w = makeWindow();
+        EXPECT_TRUE(w->Form_Load());
+        w->show();
+        w->activateWindow();
+        EXPECT_TRUE(QTest::qWaitForWindowActive(w.get()));
+        return *w;
     }
 
-    /// Type text as key presses, Chinese characters included.
-    static void typeText(QWidget* target, const QString& text) {
-        for (const QChar c : text) {
-            if (c.unicode() < 0x80) {
-                QTest::keyClick(target, c.toLatin1());
-            } else {
+    /// Type each item into whatever has the focus and press Enter there; Chinese characters
+    /// arrive as key events carrying their text.
+    static void enter(const QStringList& items) {
+        for (const QString& item : items) {
+            QWidget* target = QApplication::focusWidget();
+            ASSERT_NE(target, nullptr) << item.toStdString();
+            for (const QChar c : item) {
+                if (c.unicode() < 0x80) {
+                    QTest::keyClick(target, c.toLatin1());
+                    continue;
+                }
                 QTest::sendKeyEvent(QTest::Press, target, Qt::Key_unknown, QString(c), {});
                 QTest::sendKeyEvent(QTest::Release, target, Qt::Key_unknown, QString(c), {});
             }
+            QTest::keyClick(target, Qt::Key_Return);
         }
     }
 
-    /// Type into whatever has the focus, then press Enter there.
-    static void typeAndEnter(const QString& text) {
-        QWidget* target = QApplication::focusWidget();
-        ASSERT_NE(target, nullptr);
-        typeText(target, text);
-        QTest::keyClick(target, Qt::Key_Return);
-    }
-
-    QStringList messageTexts() const {
+    /// Message texts since the last call; every box has the caption and the critical icon.
+    QStringList takeMessages() {
         QStringList texts;
-        for (const auto& m : messages_) texts << m.text;
+        for (const m4::ui::Message& m : messages_) {
+            EXPECT_EQ(m.title, "青岚七号综合分析器");
+            EXPECT_EQ(m.icon, m4::ui::MessageIcon::Critical) << m.text.toStdString();
+            texts << m.text;
+        }
+        messages_.clear();
         return texts;
     }
 
     QTemporaryDir dir_;
-    QString root_;
+    std::unique_ptr<m4::vemoM4> w;
     std::vector<m4::ui::Message> messages_;
     int quits_ = 0;
 };

@@ -7,9 +7,7 @@
 
 #include <QDateTime>
 #include <QDeadlineTimer>
-#include <QDir>
 #include <QFile>
-#include <QFileInfo>
 #include <QPrinterInfo>
 #include <QProcess>
 #include <QRegularExpression>
@@ -25,7 +23,7 @@
 namespace {
 
 /// The queue cups-setup.sh adds.
-const QString kQueue = QStringLiteral("M4PDF");
+const QString kQueue = "M4PDF";
 /// How long a job may take from spooling to its PDF, ms.
 constexpr int kJobTimeoutMs = 60000;
 constexpr int kPollMs = 250;
@@ -40,19 +38,15 @@ QString run(const QString& program, const QStringList& args) {
 /// The folders cups-pdf writes to: its Out setting for a named user, and the one for anonymous
 /// jobs.
 QStringList pdfFolders() {
-    QStringList folders;
-    QFile conf(QStringLiteral("/etc/cups/cups-pdf.conf"));
-    QString out = QStringLiteral("/var/spool/cups-pdf/${USER}");
-    QString anonymous = QStringLiteral("/var/spool/cups-pdf/ANONYMOUS");
-    if (conf.open(QIODevice::ReadOnly)) {
-        for (const QString& line : QString::fromUtf8(conf.readAll()).split(u'\n')) {
-            const QStringList words = line.simplified().split(u' ');
-            if (words.size() == 2 && words[0] == QLatin1String("Out")) out = words[1];
-            if (words.size() == 2 && words[0] == QLatin1String("AnonDirName")) anonymous = words[1];
-        }
+    QString out = "/var/spool/cups-pdf/${USER}";
+    QString anonymous = "/var/spool/cups-pdf/ANONYMOUS";
+    for (const QString& line : run("cat", {"/etc/cups/cups-pdf.conf"}).split('\n')) {
+        const QStringList words = line.simplified().split(' ');
+        if (words.size() == 2 && words[0] == "Out") out = words[1];
+        if (words.size() == 2 && words[0] == "AnonDirName") anonymous = words[1];
     }
-    out.replace(QLatin1String("${HOME}"), QDir::homePath());
-    out.replace(QLatin1String("${USER}"), qEnvironmentVariable("USER", QStringLiteral("root")));
+    out.replace("${HOME}", QDir::homePath());
+    out.replace("${USER}", qEnvironmentVariable("USER", "root"));
     return {out, anonymous};
 }
 
@@ -60,22 +54,16 @@ QStringList pdfFolders() {
 QString waitForPdf(const QString& token) {
     QDeadlineTimer deadline(kJobTimeoutMs);
     while (!deadline.hasExpired()) {
-        const bool queueEmpty =
-            run(QStringLiteral("lpstat"), {QStringLiteral("-o"), kQueue}).trimmed().isEmpty();
+        const bool queueEmpty = run("lpstat", {"-o", kQueue}).trimmed().isEmpty();
         for (const QString& folder : pdfFolders()) {
-            const QFileInfoList found = QDir(folder).entryInfoList(
-                {QStringLiteral("*") + token + QStringLiteral("*.pdf")}, QDir::Files);
+            const QFileInfoList found =
+                QDir(folder).entryInfoList({"*" + token + "*.pdf"}, QDir::Files);
             if (queueEmpty && !found.isEmpty() && found.front().size() > 0)
                 return found.front().absoluteFilePath();
         }
         QThread::msleep(kPollMs);
     }
     return QString();
-}
-
-QString compact(QString text) {
-    text.remove(QRegularExpression(QStringLiteral("\\s")));
-    return text;
 }
 
 /// Characters of wanted found in got in the same order (longest common subsequence).
@@ -97,12 +85,11 @@ TEST(PrintSpool, TheReportOfARunReachesThePdfQueue) {
         QPrinterInfo::defaultPrinter().printerName() != kQueue)
         GTEST_SKIP() << "no CUPS default queue " << kQueue.toStdString()
                      << " (cups-setup.sh could not start cupsd or add the cups-pdf queue)";
-    if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty())
+    if (QStandardPaths::findExecutable("pdftotext").isEmpty())
         GTEST_SKIP() << "pdftotext (poppler-utils) is not installed";
 
     QTemporaryDir dir;
-    ASSERT_TRUE(dir.isValid());
-    const QString caseName = QStringLiteral("M-4Example.INT");
+    const QString caseName = "M-4Example.INT";
     ASSERT_TRUE(QFile::copy(QStringLiteral(M4_EXAMPLES "/") + caseName, dir.filePath(caseName)));
     auto outcome = m4::runCaseFile({dir.path(), caseName});
     ASSERT_TRUE(outcome.ok()) << m4::describe(outcome.failure()).toStdString();
@@ -110,30 +97,27 @@ TEST(PrintSpool, TheReportOfARunReachesThePdfQueue) {
     ASSERT_TRUE(reportFile.open(QIODevice::ReadOnly));
     const auto report = m4::decodeGbk(reportFile.readAll());
     ASSERT_TRUE(report.has_value());
-
-    const QString token = QStringLiteral("M4SpoolTest%1").arg(QDateTime::currentMSecsSinceEpoch());
+    const QString token = QString("M4SpoolTest%1").arg(QDateTime::currentMSecsSinceEpoch());
     m4::QtReportPrinter printer(token);
     QStringList events;
-    const m4::PrintFeedback feedback{
-        [&](const QString& s) { events << s; },
-        [&](const QString& s) { events << QStringLiteral("box ") + s; }};
-    ASSERT_TRUE(m4::printResults(printer, *report, QStringLiteral("M-4Example"), feedback));
-    EXPECT_EQ(events, QStringList{QStringLiteral("结果文件M-4Example.out/bmp已打印")});
+    const m4::PrintFeedback feedback{[&](const QString& s) { events << s; },
+                                     [&](const QString& s) { events << "box " + s; }};
+    ASSERT_TRUE(m4::printResults(printer, *report, "M-4Example", feedback));
+    EXPECT_EQ(events, QStringList{"结果文件M-4Example.out/bmp已打印"});
 
     const QString pdf = waitForPdf(token);
     ASSERT_FALSE(pdf.isEmpty()) << "no PDF for job " << token.toStdString() << " within "
                                 << kJobTimeoutMs / 1000 << " s in "
                                 << pdfFolders().join(u' ').toStdString();
     // The report fits one page, in the report font.
-    EXPECT_TRUE(run(QStringLiteral("pdfinfo"), {pdf})
-                    .contains(QRegularExpression(QStringLiteral("Pages:\\s+1\\b"))));
-    EXPECT_TRUE(
-        run(QStringLiteral("pdffonts"), {pdf}).contains(QStringLiteral("WenQuanYiMicroHeiMono")));
+    EXPECT_TRUE(run("pdfinfo", {pdf}).contains(QRegularExpression("Pages:\\s+1\\b")));
+    EXPECT_TRUE(run("pdffonts", {pdf}).contains("WenQuanYiMicroHeiMono"));
     // The queue converts the PDF to PostScript and back, which keeps a text layer for only part
     // of the glyphs; most of the report must still read back, in order. (Each Chinese character
     // sits in its own two columns, which extraction turns into blanks: compare without them.)
-    const QString wanted = compact(*report);
-    const QString printed = compact(run(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")}));
+    const QRegularExpression blanks("\\s");
+    const QString wanted = QString(*report).remove(blanks);
+    const QString printed = run("pdftotext", {pdf, "-"}).remove(blanks);
     EXPECT_GE(inOrder(wanted, printed) * 2, wanted.size())
         << "printed text: " << printed.toStdString();
     QFile::remove(pdf);

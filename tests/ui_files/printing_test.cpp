@@ -17,10 +17,10 @@ namespace {
 /// Refuses the text step only, and records every step.
 class JammedPrinter : public m4::ReportPrinter {
   public:
-    bool beginDocument(int, int) override { return log(QStringLiteral("begin"), true); }
-    bool emptyLine() override { return log(QStringLiteral("empty"), true); }
-    bool text(const QString&) override { return log(QStringLiteral("text"), false); }
-    bool endDocument() override { return log(QStringLiteral("end"), true); }
+    bool beginDocument(int, int) override { return log("begin", true); }
+    bool emptyLine() override { return log("empty", true); }
+    bool text(const QString&) override { return log("text", false); }
+    bool endDocument() override { return log("end", true); }
     QStringList calls;
 
   private:
@@ -33,19 +33,17 @@ class JammedPrinter : public m4::ReportPrinter {
 TEST(PrintResults, ARefusedStepIsReportedOnceAndTheDocumentIsStillEnded) {
     JammedPrinter printer;
     QStringList events;
-    const m4::PrintFeedback feedback{
-        [&](const QString& s) { events << QStringLiteral("status ") + s; },
-        [&](const QString& s) { events << QStringLiteral("message ") + s; }};
-    EXPECT_FALSE(
-        m4::printResults(printer, QStringLiteral("文件：x\r\n"), QStringLiteral("x"), feedback));
+    const m4::PrintFeedback feedback{[&](const QString& s) { events << "status " + s; },
+                                     [&](const QString& s) { events << "message " + s; }};
+    EXPECT_FALSE(m4::printResults(printer, "文件：x\r\n", "x", feedback));
     EXPECT_EQ(printer.calls, (QStringList{"begin", "empty", "empty", "text", "end"}));
     EXPECT_EQ(events, (QStringList{"status 打印机未准备好", "message 打印机未准备好"}));
 }
 
 TEST(QtReportPrinter, StepsWithoutAnOpenDocumentFail) {
-    m4::QtReportPrinter printer(QStringLiteral("M-4 unopened"));
+    m4::QtReportPrinter printer("M-4 unopened");
     EXPECT_FALSE(printer.emptyLine());
-    EXPECT_FALSE(printer.text(QStringLiteral("x")));
+    EXPECT_FALSE(printer.text("x"));
     EXPECT_FALSE(printer.endDocument());
 }
 
@@ -54,14 +52,14 @@ TEST(ReportPane, AChineseCharacterTakesExactlyTwoColumns) {
     EXPECT_TRUE(QFontMetricsF(font).inFont(QChar(u'洪')));
     QTextDocument document;
     // Both lines are ten columns wide; the second line's value must start under the first's.
-    m4::setReportText(document, QStringLiteral(" 水位(米)|\r\n 12345678|\r\n"), font);
+    m4::setReportText(document, " 水位(米)|\r\n 12345678|\r\n", font);
     ASSERT_EQ(document.blockCount(), 2);
     document.documentLayout(); // lays the blocks out
     const auto width = [&](int block) {
         return document.findBlockByNumber(block).layout()->lineAt(0).naturalTextWidth();
     };
     EXPECT_NEAR(width(0), width(1), 0.5);
-    EXPECT_EQ(document.toPlainText(), QStringLiteral(" 水位(米)|\n 12345678|"));
+    EXPECT_EQ(document.toPlainText(), " 水位(米)|\n 12345678|");
 }
 
 } // namespace
