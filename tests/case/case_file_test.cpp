@@ -175,13 +175,9 @@ TEST(CaseFile, RefusedFilesNameTheFaultAndLine) {
               failure(Fault::CountTooLarge, 21, "KK1=“1e999”"));
 }
 
-TEST(CaseFile, FilesThatCannotBeRead) {
+TEST(CaseFile, FoldersAndOversizedFilesAreNotRead) {
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
-    const auto missing = readCaseData(dir.filePath("none.INT"));
-    ASSERT_FALSE(missing);
-    EXPECT_EQ(missing.failure().fault, Fault::FileMissing);
-    EXPECT_EQ(missing.failure().file, dir.filePath("none.INT"));
     const auto folder = loadCaseText(dir.path());
     ASSERT_FALSE(folder);
     EXPECT_EQ(folder.failure().fault, Fault::FileUnreadable);
