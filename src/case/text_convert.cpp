@@ -24,6 +24,9 @@ constexpr int kFixedLowestExponent = -4;
 constexpr qsizetype kPlainItemMaxLength = 24;
 /// Room for "-d.dddddddddddddde-308" and more.
 constexpr std::size_t kCellTextRoom = 40;
+/// The largest number of 15 digits that a double holds; the doubles above it would round up to
+/// a text that reads back as infinity.
+constexpr double kLargestCellNumber = 1.79769313486231e308;
 
 bool isBlank(QChar c) {
     return c == u' ' || c == u'\t';
@@ -325,6 +328,7 @@ QString cellText(double value) {
         const auto result = std::to_chars(first, last, value);
         return QString::fromLatin1(first, result.ptr - first);
     }
+    if (std::abs(value) > kLargestCellNumber) value = std::copysign(kLargestCellNumber, value);
     // The shortest digits that read back as the value are, when there are at most 15 of them,
     // also the value rounded to 15 digits; otherwise round to 15 explicitly.
     auto result = std::to_chars(first, last, value, std::chars_format::scientific);
