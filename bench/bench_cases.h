@@ -4,11 +4,14 @@
 #include "case/case_file.h"
 #include "case/case_text.h"
 #include "case/gbk.h"
+#include "routing/routing.h"
 
 #include <QByteArray>
 #include <QString>
 
 #include <cmath>
+#include <optional>
+#include <utility>
 
 namespace m4::bench {
 
@@ -70,6 +73,23 @@ inline CaseText makeCase(int K, int J, int g0, int h0, int kk1, int kk0, int kk2
 
 inline QByteArray caseBytes(const CaseText& c) {
     return encodeGbk(caseFileText(c)).value();
+}
+
+/// A case read and routed, or nullopt (with the benchmark marked as failed) when refused.
+template <class State>
+std::optional<std::pair<CaseData, RoutingResult>> routedCase(State& state,
+                                                             const QByteArray& bytes) {
+    auto data = parseCaseData(bytes, QStringLiteral("bench.INT"));
+    if (!data) {
+        state.SkipWithError("case refused");
+        return std::nullopt;
+    }
+    auto result = route(*data);
+    if (!result) {
+        state.SkipWithError("routing refused");
+        return std::nullopt;
+    }
+    return std::pair{std::move(*data), std::move(*result)};
 }
 
 inline CaseText typicalCase() {

@@ -11,16 +11,10 @@
 namespace {
 
 void buildReport(benchmark::State& state, const m4::CaseText& text) {
-    auto data = m4::parseCaseData(m4::bench::caseBytes(text), QStringLiteral("bench.INT"));
-    if (!data) {
-        state.SkipWithError("case refused");
-        return;
-    }
-    auto result = m4::route(*data);
-    if (!result) {
-        state.SkipWithError("routing refused");
-        return;
-    }
+    const auto routed = m4::bench::routedCase(state, m4::bench::caseBytes(text));
+    if (!routed) return;
+    const auto* data = &routed->first;
+    const auto* result = &routed->second;
     qsizetype characters = 0;
     for (auto _ : state) {
         QString report = m4::reportText(*data, *result, QStringLiteral("/tmp/bench.out"));

@@ -13,18 +13,10 @@ namespace {
 
 void runInMemory(benchmark::State& state, const QByteArray& bytes) {
     for (auto _ : state) {
-        auto data = m4::parseCaseData(bytes, QStringLiteral("bench.INT"));
-        if (!data) {
-            state.SkipWithError("case refused");
-            return;
-        }
-        auto result = m4::route(*data);
-        if (!result) {
-            state.SkipWithError("routing refused");
-            return;
-        }
-        auto report =
-            m4::encodeGbk(m4::reportText(*data, *result, QStringLiteral("/tmp/bench.out")));
+        const auto routed = m4::bench::routedCase(state, bytes);
+        if (!routed) return;
+        auto report = m4::encodeGbk(
+            m4::reportText(routed->first, routed->second, QStringLiteral("/tmp/bench.out")));
         benchmark::DoNotOptimize(report);
     }
 }
