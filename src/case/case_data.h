@@ -58,17 +58,17 @@ struct DischargePoint {
 struct CaseData {
     QString projectName;
     QString frequency;
-    std::vector<CurvePoint> curve; ///< K points
-    double T = 0;                  ///< period length, s
-    std::vector<double> QL;        ///< J + 1 inflows, m3/s
-    double ZM = 0;                 ///< flood-control lower level, m
-    double Z0 = 0;                 ///< start level, m
-    double Q0 = 0;                 ///< start outflow, m3/s
-    double W = 0;                  ///< constant power-station flow, m3/s
-    double QA = 0;                 ///< downstream safe discharge limit, m3/s
-    std::vector<Tunnel> tunnels;             ///< G0 rows, at most 10
-    std::vector<Spillway> spillways;         ///< H0 rows, at most 10
-    std::vector<OrificeState> orifices;      ///< KK1 states
+    std::vector<CurvePoint> curve;                        ///< K points
+    double T = 0;                                         ///< period length, s
+    std::vector<double> QL;                               ///< J + 1 inflows, m3/s
+    double ZM = 0;                                        ///< flood-control lower level, m
+    double Z0 = 0;                                        ///< start level, m
+    double Q0 = 0;                                        ///< start outflow, m3/s
+    double W = 0;                                         ///< constant power-station flow, m3/s
+    double QA = 0;                                        ///< downstream safe discharge limit, m3/s
+    std::vector<Tunnel> tunnels;                          ///< G0 rows, at most 10
+    std::vector<Spillway> spillways;                      ///< H0 rows, at most 10
+    std::vector<OrificeState> orifices;                   ///< KK1 states
     std::vector<VariableSpillwayState> variableSpillways; ///< KK0 states
     std::vector<DischargePoint> dischargeTable;           ///< KK2 points
 

@@ -24,15 +24,22 @@ constexpr std::array<FieldInfo, kFieldCount> kFields{{
 constexpr std::array<TableInfo, kTableCount> kTables{{
     {"level-area", "水库水位面积", "NO |水库水位(米)|水面面积(万平方米)", 2, {"ZP", "F"}},
     {"hydrograph", "洪水过程", "NO |洪水过程QL(0~J)(立方米/秒)", 1, {"QL"}},
-    {"tunnels", "泄洪洞参数",
-     "NO |进口宽|进口高|进口底高程|流量系数|闸门宽|闸门高|闸门底高程|限泄流量", 8,
+    {"tunnels",
+     "泄洪洞参数",
+     "NO |进口宽|进口高|进口底高程|流量系数|闸门宽|闸门高|闸门底高程|限泄流量",
+     8,
      {"B1", "A1", "C1", "M11", "B11", "A11", "C11", "GM"}},
     {"spillways", "溢洪道参数", "NO |流量系数M2|底宽B2(米)|底高程C2(米)", 3, {"M2", "B2", "C2"}},
-    {"variable orifices", "变宽高泄流孔",
-     "NO |下限水位|上限水位|闸门宽|闸门开度|流量系数|闸底高程", 6,
+    {"variable orifices",
+     "变宽高泄流孔",
+     "NO |下限水位|上限水位|闸门宽|闸门开度|流量系数|闸底高程",
+     6,
      {"ZZ1", "ZZ2", "BB", "AA", "MM", "VV"}},
-    {"variable-width spillways", "变宽溢洪道", "NO |下限水位|上限水位|流量系数 |闸门宽度|闸底高程",
-     5, {"ZZ3", "ZZ4", "MM", "DD", "EE"}},
+    {"variable-width spillways",
+     "变宽溢洪道",
+     "NO |下限水位|上限水位|流量系数 |闸门宽度|闸底高程",
+     5,
+     {"ZZ3", "ZZ4", "MM", "DD", "EE"}},
     {"level-discharge", "泄流曲线", "NO |水位ZZ0  |泄流量QQ  ", 2, {"ZZ0", "QQ"}},
 }};
 
@@ -53,13 +60,23 @@ static_assert(kGridLayout.size() == kTableCount);
 
 } // namespace
 
-const FieldInfo& fieldInfo(int field) { return kFields.at(static_cast<size_t>(field)); }
-const TableInfo& tableInfo(int table) { return kTables.at(static_cast<size_t>(table)); }
-const SectionInfo& sectionInfo(int section) { return kSections.at(static_cast<size_t>(section)); }
+const FieldInfo& fieldInfo(int field) {
+    return kFields.at(static_cast<size_t>(field));
+}
+const TableInfo& tableInfo(int table) {
+    return kTables.at(static_cast<size_t>(table));
+}
+const SectionInfo& sectionInfo(int section) {
+    return kSections.at(static_cast<size_t>(section));
+}
 
-QString fieldCaption(int field) { return QString::fromUtf8(fieldInfo(field).caption); }
+QString fieldCaption(int field) {
+    return QString::fromUtf8(fieldInfo(field).caption);
+}
 
-int countFieldOf(int table) { return kCountFields.at(static_cast<size_t>(table)); }
+int countFieldOf(int table) {
+    return kCountFields.at(static_cast<size_t>(table));
+}
 
 int tableOfCountField(int field) {
     for (int d = 0; d < kTableCount; ++d)

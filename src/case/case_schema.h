@@ -40,7 +40,7 @@ struct TableInfo {
 
 struct SectionInfo {
     int firstField;
-    int lastField;  ///< also the count field of the section's table
+    int lastField; ///< also the count field of the section's table
     int table;
 };
 

@@ -19,7 +19,9 @@ struct CaseText {
     std::array<TableText, kTableCount> tables;
 
     /// GridRows entry of table d.
-    int rows(int table) const { return static_cast<int>(tables.at(static_cast<size_t>(table)).size()); }
+    int rows(int table) const {
+        return static_cast<int>(tables.at(static_cast<size_t>(table)).size());
+    }
     /// Resize table d to n data rows, keeping the rows that remain and adding empty ones.
     void resizeTable(int table, int n);
 };

@@ -13,11 +13,11 @@ namespace m4 {
 
 enum class Fault {
     // Case file, opening and decoding.
-    FileMissing,      ///< the case file does not exist
-    FileUnreadable,   ///< the case file exists but cannot be opened or read
-    FileTooLarge,     ///< larger than any legal case can be
-    NotGbk,           ///< bytes that are not GBK text (detail: byte offset)
-    Utf8Bom,          ///< the file starts with a UTF-8 byte-order mark
+    FileMissing,    ///< the case file does not exist
+    FileUnreadable, ///< the case file exists but cannot be opened or read
+    FileTooLarge,   ///< larger than any legal case can be
+    NotGbk,         ///< bytes that are not GBK text (detail: byte offset)
+    Utf8Bom,        ///< the file starts with a UTF-8 byte-order mark
     // Case file, items.
     TooFewItems,      ///< the file ends before the last item the counts call for
     NotANumber,       ///< detail: the item text

@@ -16,13 +16,13 @@ struct PeriodRecord {
     double orifices = 0;
     double variableSpillways = 0;
     double other = 0;
-    double total = 0;     ///< Q(i), m3/s
-    bool capSet = false;  ///< an evaluation of this period cut the total to QA
+    double total = 0;    ///< Q(i), m3/s
+    bool capSet = false; ///< an evaluation of this period cut the total to QA
 };
 
 struct RoutingResult {
-    std::vector<double> Z; ///< J + 1 levels, unrounded, m; Z[0] = Z0
-    std::vector<double> Q; ///< J + 1 total outflows, m3/s; Q[0] = Q0
+    std::vector<double> Z;             ///< J + 1 levels, unrounded, m; Z[0] = Z0
+    std::vector<double> Q;             ///< J + 1 total outflows, m3/s; Q[0] = Q0
     std::vector<PeriodRecord> records; ///< periods 1..J in order
     double Zmax = 0;
     double Qmax = 0;
