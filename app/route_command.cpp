@@ -1,6 +1,6 @@
 #include "route_command.h"
 
-#include "case/failure.h"
+#include "common/failure.h"
 #include "output/case_run.h"
 
 #include <QFileInfo>

@@ -3,7 +3,7 @@
 
 #include "case/case_file.h"
 #include "case/case_text.h"
-#include "case/gbk.h"
+#include "common/gbk.h"
 #include "routing/routing.h"
 
 #include <QByteArray>

@@ -3,7 +3,7 @@
 #include "bench_cases.h"
 
 #include "case/case_file.h"
-#include "case/gbk.h"
+#include "common/gbk.h"
 #include "output/report.h"
 #include "routing/routing.h"
 

@@ -7,7 +7,7 @@
 
 #include "case/case_file.h"
 #include "case/case_schema.h"
-#include "case/gbk.h"
+#include "common/gbk.h"
 #include "output/chart.h"
 #include "output/report.h"
 #include "routing/routing.h"

@@ -6,8 +6,8 @@
 #include "fuzz_check.h"
 
 #include "case/case_file.h"
-#include "case/gbk.h"
 #include "case/text_convert.h"
+#include "common/gbk.h"
 
 #include <cmath>
 

@@ -1,8 +1,8 @@
 #include "case_file.h"
 
-#include "atomic_file.h"
+#include "common/atomic_file.h"
+#include "common/gbk.h"
 #include "file_names.h"
-#include "gbk.h"
 #include "text_convert.h"
 
 #include <QDir>

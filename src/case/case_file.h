@@ -5,7 +5,7 @@
 
 #include "case_data.h"
 #include "case_text.h"
-#include "failure.h"
+#include "common/failure.h"
 
 #include <QByteArray>
 #include <QString>

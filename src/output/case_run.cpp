@@ -1,10 +1,10 @@
 #include "case_run.h"
 
-#include "case/atomic_file.h"
 #include "case/case_file.h"
 #include "case/file_names.h"
-#include "case/gbk.h"
 #include "chart.h"
+#include "common/atomic_file.h"
+#include "common/gbk.h"
 #include "report.h"
 #include "routing/routing.h"
 

@@ -3,8 +3,8 @@
 // The window and the command line both call runCaseFile, so both write identical files.
 
 #include "case/case_data.h"
-#include "case/failure.h"
 #include "chart.h"
+#include "common/failure.h"
 #include "routing/routing_result.h"
 
 #include <QImage>

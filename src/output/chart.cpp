@@ -1,6 +1,6 @@
 #include "chart.h"
 
-#include "case/atomic_file.h"
+#include "common/atomic_file.h"
 #include "format.h"
 
 #include <QBuffer>

@@ -3,7 +3,7 @@
 // coordinate system (y grows downward), first as plain geometry, then rendered to an image.
 
 #include "case/case_data.h"
-#include "case/failure.h"
+#include "common/failure.h"
 #include "routing/routing_result.h"
 
 #include <QColor>

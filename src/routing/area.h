@@ -4,7 +4,7 @@
 // inside it stands.
 
 #include "case/case_data.h"
-#include "case/failure.h"
+#include "common/failure.h"
 #include "interval_index.h"
 
 #include <optional>

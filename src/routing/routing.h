@@ -4,7 +4,7 @@
 // with the level held at ZM at period ends and the outflow capped at QA.
 
 #include "case/case_data.h"
-#include "case/failure.h"
+#include "common/failure.h"
 #include "routing_result.h"
 
 namespace m4 {

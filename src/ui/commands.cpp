@@ -3,7 +3,7 @@
 #include "vemoM4.h"
 
 #include "case/file_names.h"
-#include "case/gbk.h"
+#include "common/gbk.h"
 #include "output/case_run.h"
 #include "platform/file_browser.h"
 #include "platform/picture_box.h"

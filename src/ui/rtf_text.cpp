@@ -1,6 +1,6 @@
 #include "rtf_text.h"
 
-#include "case/gbk.h"
+#include "common/gbk.h"
 
 #include <QSet>
 #include <QTextCharFormat>

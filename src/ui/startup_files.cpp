@@ -1,6 +1,6 @@
 #include "startup_files.h"
 
-#include "case/gbk.h"
+#include "common/gbk.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -2,7 +2,7 @@
 // What start-up reads: the folders beside the program's folder, the help page's text and the
 // GBK text files it is made from.
 
-#include "case/failure.h"
+#include "common/failure.h"
 
 #include <QString>
 #include <QStringList>

@@ -1,5 +1,5 @@
 #include "case/case_file.h"
-#include "case/gbk.h"
+#include "common/gbk.h"
 
 #include <QDir>
 #include <QFile>

@@ -4,8 +4,8 @@
 #include "hardening_support.h"
 
 #include "case/case_file.h"
-#include "case/gbk.h"
 #include "case/text_convert.h"
+#include "common/gbk.h"
 #include "output/chart.h"
 #include "output/report.h"
 #include "routing/routing.h"

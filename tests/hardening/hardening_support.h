@@ -2,7 +2,7 @@
 // Helpers of the hardening tests: case files copied into a temporary folder, runs of them, and
 // the bytes of what a run left behind.
 
-#include "case/failure.h"
+#include "common/failure.h"
 #include "output/case_run.h"
 
 #include <QByteArray>

@@ -1,7 +1,7 @@
 // Whole runs against golden reports made by an independent implementation of the method
 // (tests/tools/m4_reference.py), and the route command as a user calls it.
 
-#include "case/gbk.h"
+#include "common/gbk.h"
 #include "output/case_run.h"
 
 #include <QDir>

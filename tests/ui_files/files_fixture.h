@@ -2,7 +2,7 @@
 // The window fixture with the example case files, the file list's clicks and the report pane.
 
 #include "../ui/window_fixture.h"
-#include "case/gbk.h"
+#include "common/gbk.h"
 
 #include <QTextEdit>
 #include <QToolButton>

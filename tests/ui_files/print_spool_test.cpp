@@ -1,7 +1,7 @@
 // The print command against a real spooler: a CUPS queue that writes PDF files (set up by
 // cups-setup.sh). The PDF must hold the report text.
 
-#include "case/gbk.h"
+#include "common/gbk.h"
 #include "output/case_run.h"
 #include "ui/printing.h"
 

@@ -1,4 +1,4 @@
-#include "case/gbk.h"
+#include "common/gbk.h"
 
 #include <gtest/gtest.h>
 
