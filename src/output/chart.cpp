@@ -196,8 +196,8 @@ QImage renderChart(const ChartGeometry& geometry, QSize size) {
         std::size_t end = start;
         for (; end < segments.size() && segments[end].colour == colour; ++end) {
             const ChartSegment& s = segments[end];
-            batch.emplace_back(px(double{s.x1}), py(double{s.y1}), px(double{s.x2}),
-                               py(double{s.y2}));
+            batch.emplace_back(px(static_cast<double>(s.x1)), py(static_cast<double>(s.y1)),
+                               px(static_cast<double>(s.x2)), py(static_cast<double>(s.y2)));
         }
         QPen pen{QColor::fromRgb(colour)};
         pen.setCosmetic(true);
