@@ -20,17 +20,6 @@ namespace {
 constexpr qint64 kMaxCaseBytes = 64 * 1024 * 1024;
 /// Bytes read from the disk at a time (bytes).
 constexpr qint64 kReadChunk = 1024 * 1024;
-/// The hydrograph holds J + 1 rows, so J may be one less than the row limit.
-constexpr int kMaxJ = kMaxRows - 1;
-constexpr int kFieldK = 2;
-constexpr int kFieldJ = 3;
-constexpr int kFieldG0 = 10;
-constexpr int kFieldH0 = 11;
-constexpr int kFieldKK1 = 12;
-constexpr int kFieldKK0 = 13;
-constexpr int kFieldKK2 = 14;
-constexpr int kTunnelTable = 2;
-constexpr int kSpillwayTable = 3;
 
 constexpr QByteArrayView kUtf8Bom("\xEF\xBB\xBF");
 constexpr QLatin1StringView kLineEnd("\r\n");
@@ -42,8 +31,8 @@ bool isLineEnd(QChar c) {
     return c == u'\r' || c == u'\n';
 }
 
-Failure failureAt(Fault fault, const QString& file, int line, const QString& detail = {}) {
-    return Failure{fault, file, line, detail};
+Failure failureAt(Fault fault, const QString& file, int line, const QString& text = {}) {
+    return Failure{fault, file, line, text};
 }
 
 QString trimmedBlanks(QStringView text) {
@@ -54,10 +43,11 @@ QString trimmedBlanks(QStringView text) {
     return text.sliced(from, to - from).toString();
 }
 
-/// "G0=“2.5”": a count named in a message.
-QString countDetail(int field, QStringView text) {
-    return QString::fromUtf8(fieldInfo(field).name) + QStringLiteral("=“") + trimmedBlanks(text) +
-           QStringLiteral("”");
+/// A count item refused with its field's name.
+Failure countFailure(Fault fault, const QString& file, int line, int field, QStringView text) {
+    Failure failure = failureAt(fault, file, line, trimmedBlanks(text));
+    failure.datum = fieldInfo(field).name;
+    return failure;
 }
 
 struct Item {
@@ -117,6 +107,18 @@ class ItemReader {
     bool afterComma_ = false; ///< a comma was read, so one more item follows on its line
 };
 
+/// The fault of a count above its table's largest: tunnels and spillways have their own.
+Fault tooLargeFault(int field) {
+    switch (field) {
+    case kFieldG0:
+        return Fault::TunnelsAbove10;
+    case kFieldH0:
+        return Fault::SpillwaysAbove10;
+    default:
+        return Fault::CountTooLarge;
+    }
+}
+
 /// Items of one case file with the failures of reading them; the first failure stops it.
 class CaseItems {
   public:
@@ -143,17 +145,9 @@ class CaseItems {
         double number = 0;
         if (!next(item) || !numberOf(item, number)) return false;
         if (number < 0 || number != std::floor(number))
-            return fail(
-                failureAt(Fault::CountNotWhole, file_, item.line, countDetail(field, item.text)));
-        if (field == kFieldG0 && number > kMaxTunnels)
-            return fail(
-                failureAt(Fault::TunnelsAbove10, file_, item.line, trimmedBlanks(item.text)));
-        if (field == kFieldH0 && number > kMaxSpillways)
-            return fail(
-                failureAt(Fault::SpillwaysAbove10, file_, item.line, trimmedBlanks(item.text)));
-        if (number > (field == kFieldJ ? kMaxJ : kMaxRows))
-            return fail(
-                failureAt(Fault::CountTooLarge, file_, item.line, countDetail(field, item.text)));
+            return fail(countFailure(Fault::CountNotWhole, file_, item.line, field, item.text));
+        if (number > largestCount(tableOfCountField(field)))
+            return fail(countFailure(tooLargeFault(field), file_, item.line, field, item.text));
         value = static_cast<int>(number);
         return true;
     }
@@ -198,8 +192,11 @@ Expected<QString> decodeCase(const QByteArray& bytes, const QString& file) {
     if (bytes.startsWith(kUtf8Bom)) return failureAt(Fault::Utf8Bom, file, 1);
     qsizetype bad = 0;
     auto text = decodeGbk(bytes, &bad);
-    if (!text)
-        return failureAt(Fault::NotGbk, file, lineOfByte(bytes, bad), QString::number(bad + 1));
+    if (!text) {
+        Failure failure = failureAt(Fault::NotGbk, file, lineOfByte(bytes, bad));
+        failure.number = static_cast<int>(bad + 1);
+        return failure;
+    }
     return std::move(*text);
 }
 
@@ -254,12 +251,11 @@ constexpr std::array<double CaseData::*, 5> kRoutingParameters{
 
 /// The rows a count text gives the window, or the failure naming the count.
 Expected<int> windowRows(int table, const QString& countText, int line, const QString& file) {
-    const int field = countFieldOf(table);
     const auto rows = rowsFromCount(table, countText);
     if (rows && *rows >= 0) return *rows;
-    const double wanted = numericValue(countText) + (table == kHydrographTable ? 1 : 0);
-    const Fault fault = (rows || wanted < 0) ? Fault::CountNotWhole : Fault::CountTooLarge;
-    return failureAt(fault, file, line, countDetail(field, countText));
+    const bool negative = rows || numericValue(countText) < 0;
+    return countFailure(negative ? Fault::CountNotWhole : Fault::CountTooLarge, file, line,
+                        countFieldOf(table), countText);
 }
 
 bool isAscii(const QString& text) {
@@ -310,16 +306,11 @@ std::optional<SaveProblem> checkForSave(const CaseText& text) {
     for (int d = 0; d < kTableCount; ++d) {
         const int field = countFieldOf(d);
         const auto count = itemNumber(text.fields[static_cast<std::size_t>(field)]);
-        const double limit = d == kHydrographTable ? kMaxJ : kMaxRows;
         if (!count || !std::isfinite(*count) || *count != std::floor(*count) || *count < 0 ||
-            *count > limit)
+            *count > largestCount(d))
             return SaveProblem{Kind::CountInvalid, field, d};
-        if (d == kTunnelTable && *count > kMaxTunnels)
-            return SaveProblem{Kind::TooManyTunnels, field, d};
-        if (d == kSpillwayTable && *count > kMaxSpillways)
-            return SaveProblem{Kind::TooManySpillways, field, d};
-        const int rows = static_cast<int>(*count) + (d == kHydrographTable ? 1 : 0);
-        if (text.rows(d) != rows) return SaveProblem{Kind::CountMismatch, field, d};
+        if (text.rows(d) != rowsOfCount(d, static_cast<int>(*count)))
+            return SaveProblem{Kind::CountMismatch, field, d};
     }
 
     if (auto problem = firstText(text, Kind::BadText, breaksItems)) return problem;
@@ -366,13 +357,12 @@ std::optional<Failure> writeCaseFile(const QString& path, const CaseText& text) 
     const QString content = caseFileText(text);
     qsizetype bad = 0;
     const auto bytes = encodeGbk(content, &bad);
-    if (!bytes)
-        return failureAt(Fault::CaseNotWritten, path, 0,
-                         QStringLiteral("“") + content.at(bad) + QStringLiteral("”"));
-
-    if (auto reason = replaceFile(path, *bytes))
-        return failureAt(Fault::CaseNotWritten, path, 0, *reason);
-    return std::nullopt;
+    if (!bytes) {
+        Failure failure = failureAt(Fault::CaseNotWritten, path, 0, content.at(bad));
+        failure.cause = FileCause::NoGbkForm;
+        return failure;
+    }
+    return replaceFile(Fault::CaseNotWritten, path, *bytes);
 }
 
 std::optional<Failure> writeCaseFile(const QString& folder, const QString& name,

@@ -17,13 +17,11 @@ namespace m4 {
 /// A reason the case cannot be stored as it stands (invariants the readers rely on).
 struct SaveProblem {
     enum class Kind {
-        EmptyField,       ///< a required field (0..10) is empty; field says which
-        CountMismatch,    ///< the table's rows differ from what its count field says
-        CountInvalid,     ///< a count that is negative, fractional or too large
-        TooManyTunnels,   ///< G0 above 10
-        TooManySpillways, ///< H0 above 10
-        BadText,          ///< a comma, line break or leading double quote in field 0 or 1
-        NotEncodable,     ///< a character with no GBK form
+        EmptyField,    ///< a required field (0..10) is empty; field says which
+        CountMismatch, ///< the table's rows differ from what its count field says
+        CountInvalid,  ///< a count that is negative, fractional or above its table's largest
+        BadText,       ///< a comma, line break or leading double quote in field 0 or 1
+        NotEncodable,  ///< a character with no GBK form
     };
     Kind kind;
     int field = -1;  ///< the parameter field concerned, or -1

@@ -54,7 +54,8 @@ constexpr std::array<SectionInfo, kSectionCount> kSections{{
 }};
 
 // The hydrograph's count J is field 3, not the section's last field (T).
-constexpr std::array<int, kTableCount> kCountFields{2, 3, 10, 11, 12, 13, 14};
+constexpr std::array<int, kTableCount> kCountFields{kFieldK,   kFieldJ,   kFieldG0, kFieldH0,
+                                                    kFieldKK1, kFieldKK0, kFieldKK2};
 
 static_assert(kGridLayout.size() == kTableCount);
 
@@ -86,6 +87,23 @@ int tableOfCountField(int field) {
 
 int rowNumberShown(int table, int dataRow) {
     return table == kHydrographTable ? dataRow - 1 : dataRow;
+}
+
+int rowsOfCount(int table, int count) {
+    return table == kHydrographTable ? count + 1 : count;
+}
+
+int largestCount(int table) {
+    switch (table) {
+    case kTunnelTable:
+        return kMaxTunnels;
+    case kSpillwayTable:
+        return kMaxSpillways;
+    case kHydrographTable:
+        return kMaxJ;
+    default:
+        return kMaxRows;
+    }
 }
 
 } // namespace m4

@@ -16,10 +16,29 @@ inline constexpr int kSectionCount = 7;
 inline constexpr std::string_view kGridLayout = "2183652";
 /// Grids hold row counts as 16-bit numbers.
 inline constexpr int kMaxRows = 32767;
+/// The hydrograph holds J + 1 rows, so J tops out one below the row limit.
+inline constexpr int kMaxJ = kMaxRows - 1;
 /// The run keeps tunnels and spillways in arrays of 11 entries and uses 1..count.
 inline constexpr int kMaxTunnels = 10;
 inline constexpr int kMaxSpillways = 10;
+
+/// The tables, numbered in section order.
+inline constexpr int kCurveTable = 0;
 inline constexpr int kHydrographTable = 1;
+inline constexpr int kTunnelTable = 2;
+inline constexpr int kSpillwayTable = 3;
+inline constexpr int kOrificeTable = 4;
+inline constexpr int kVariableSpillwayTable = 5;
+inline constexpr int kDischargeTable = 6;
+
+/// The count fields, numbered as the parameter fields.
+inline constexpr int kFieldK = 2;
+inline constexpr int kFieldJ = 3;
+inline constexpr int kFieldG0 = 10;
+inline constexpr int kFieldH0 = 11;
+inline constexpr int kFieldKK1 = 12;
+inline constexpr int kFieldKK0 = 13;
+inline constexpr int kFieldKK2 = 14;
 
 enum class FieldKind { Text, Number, Count };
 
@@ -57,5 +76,10 @@ int tableOfCountField(int field);
 /// The number shown in the row-number column of data row r (1-based): r - 1 in the
 /// hydrograph, r elsewhere.
 int rowNumberShown(int table, int dataRow);
+/// Data rows of a table whose count field holds count: the hydrograph has one more.
+int rowsOfCount(int table, int count);
+/// The largest count the table's count field takes: 10 tunnels or spillways, J = 32766, and
+/// 32767 rows for the other tables.
+int largestCount(int table);
 
 } // namespace m4

@@ -6,22 +6,36 @@
 
 namespace m4 {
 
-std::optional<QString> replaceFile(const QString& path, const QByteArray& bytes) {
+std::optional<Failure> replaceFile(Fault fault, const QString& path, const QByteArray& bytes) {
     const QFileInfo info(path);
-    if (!info.absoluteDir().exists())
-        return QStringLiteral("文件夹%1不存在").arg(QDir::toNativeSeparators(info.absolutePath()));
-    if (info.isDir()) return QStringLiteral("%1是一个文件夹").arg(QDir::toNativeSeparators(path));
+    Failure failure{fault, path};
+    if (!info.absoluteDir().exists()) {
+        failure.cause = FileCause::FolderMissing;
+        failure.text = info.absolutePath();
+        return failure;
+    }
+    if (info.isDir()) {
+        failure.cause = FileCause::IsFolder;
+        failure.text = path;
+        return failure;
+    }
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) return file.errorString();
+    if (!file.open(QIODevice::WriteOnly)) {
+        failure.text = file.errorString();
+        return failure;
+    }
     // The bytes sit in QSaveFile's buffer until flushed, and commit() does not notice a flush
     // that fails (a full disk, a file-size limit): it would replace the old file with a
     // truncated one and report success.
     if (file.write(bytes) != bytes.size() || !file.flush()) {
-        const QString reason = file.errorString();
+        failure.text = file.errorString();
         file.cancelWriting();
-        return reason;
+        return failure;
     }
-    if (!file.commit()) return file.errorString();
+    if (!file.commit()) {
+        failure.text = file.errorString();
+        return failure;
+    }
     return std::nullopt;
 }
 

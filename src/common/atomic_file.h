@@ -2,6 +2,8 @@
 // Files the program writes replace their old version in one step: a failure midway leaves the
 // old file as it was.
 
+#include "failure.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -9,8 +11,9 @@
 
 namespace m4 {
 
-/// Write bytes to path through a temporary file renamed over it; the file system's reason on
-/// failure (the folder missing, not writable, the name taken by a folder, the disk full).
-std::optional<QString> replaceFile(const QString& path, const QByteArray& bytes);
+/// Write bytes to path through a temporary file renamed over it. On failure, the given fault
+/// with the cause: the folder missing, the name taken by a folder, or the file system's reason
+/// (not writable, the disk full).
+std::optional<Failure> replaceFile(Fault fault, const QString& path, const QByteArray& bytes);
 
 } // namespace m4

@@ -1,7 +1,7 @@
 #pragma once
-// Faults the core reports. The core never shows anything: it returns a Failure, and the
-// window or the command line turns it into text through describe() (messages.cpp holds
-// every text in one table).
+// Faults the core reports. The core never shows anything and words nothing: it returns a
+// Failure holding the fault and the values it concerns, and the window or the command line
+// turns it into text through describe() (messages.cpp words every fault).
 
 #include <QString>
 
@@ -14,46 +14,61 @@ namespace m4 {
 enum class Fault {
     // Case file, opening and decoding.
     FileMissing,    ///< the case file does not exist
-    FileUnreadable, ///< the case file exists but cannot be opened or read
+    FileUnreadable, ///< the case file exists but cannot be opened or read (text: the reason)
     FileTooLarge,   ///< larger than any legal case can be
-    NotGbk,         ///< bytes that are not GBK text (detail: byte offset)
+    NotGbk,         ///< bytes that are not GBK text (number: the first bad byte, from 1)
     Utf8Bom,        ///< the file starts with a UTF-8 byte-order mark
     // Case file, items.
     TooFewItems,      ///< the file ends before the last item the counts call for
-    NotANumber,       ///< detail: the item text
-    NotFinite,        ///< detail: the item text
-    CountNotWhole,    ///< detail: count name and text (negative or fractional)
-    CountTooLarge,    ///< detail: count name and text (more than 32767 rows)
-    TunnelsAbove10,   ///< detail: the G0 text
-    SpillwaysAbove10, ///< detail: the H0 text
+    NotANumber,       ///< text: the item
+    NotFinite,        ///< text: the item
+    CountNotWhole,    ///< datum: the count; text: the item (negative or fractional)
+    CountTooLarge,    ///< datum: the count; text: the item (more than 32767 rows)
+    TunnelsAbove10,   ///< text: the G0 item
+    SpillwaysAbove10, ///< text: the H0 item
     // Routing.
-    StartOutsideCurve, ///< detail: Z0
-    CurveZeroWidth,    ///< detail: the level and the two point numbers
-    AreaNotPositive,   ///< detail: the level and the area
-    ResultNotFinite,   ///< detail: the period
-    // Files written by a run.
-    ReportNotWritten, ///< detail: the reason from the file system
-    ChartNotWritten,  ///< detail: the reason from the file system
-    CsvNotWritten,    ///< detail: the reason from the file system
-    ReportNotRead,    ///< detail: the reason from the file system
+    StartOutsideCurve, ///< level: the level looked up first, Z0
+    CurveZeroWidth,    ///< level; number: the first of the two points of the same level, from 1
+    AreaNotPositive,   ///< level and area
+    ResultNotFinite,   ///< number: the period
+    // Files written by a run; cause and text say why.
+    ReportNotWritten,
+    ChartNotWritten,
+    CsvNotWritten,
+    ReportNotRead,
     // Saving a case.
-    CaseNotWritten,   ///< detail: the reason from the file system
+    CaseNotWritten,   ///< cause and text say why
     NameHasSeparator, ///< the file name holds a folder separator
-    FolderMissing,    ///< the folder of the case does not exist
+    FolderMissing,    ///< the folder of the case does not exist (text: the folder)
     // Name test of a run.
-    BadRunName, ///< the name holds "*" or does not end in ".int"
+    BadRunName, ///< text: the name, which holds "*" or does not end in ".int"
 };
 
-/// What went wrong and where: the file, the line of the case file (1-based, 0 when none) and a
-/// detail such as the offending item.
+/// Why a file could not be read or written.
+enum class FileCause {
+    SystemReason,  ///< text: the file system's own reason
+    FolderMissing, ///< text: the folder that does not exist
+    IsFolder,      ///< text: the path, which names a folder
+    NoGbkForm,     ///< text: the character that GBK cannot hold
+    EmptyImage,    ///< there is no picture to save
+    NotBmp,        ///< the picture could not be encoded as BMP
+};
+
+/// What went wrong and where, with the values its message names. Which values a fault fills
+/// is written beside it above.
 struct Failure {
     Fault fault;
-    QString file;
-    int line = 0;
-    QString detail;
+    QString file = {}; ///< the file concerned
+    int line = 0;      ///< line of the case file, 1-based; 0 when none
+    QString text = {}; ///< as found: an item, a name, a character, a folder or the system's reason
+    FileCause cause = FileCause::SystemReason;
+    const char* datum = ""; ///< the count an item was read for: "K", "J", "G0" ...
+    int number = 0;         ///< a point, a period or a byte, as the fault says
+    double level = 0;       ///< m
+    double area = 0;        ///< 10^4 m2
 };
 
-/// The user's text for a failure: the message of its fault with the detail, then the file.
+/// The user's text for a failure: the message of its fault with its values, then the file.
 QString describe(const Failure& failure);
 
 /// A value or the failure that prevented it.

@@ -76,26 +76,28 @@ Expected<RunOutcome> runCaseFile(const RunRequest& request) {
                                       shownPath(request.casePath, base + QStringLiteral(".out")));
     qsizetype bad = 0;
     const std::optional<QByteArray> bytes = encodeGbk(report, &bad);
-    if (!bytes)
-        return Failure{Fault::ReportNotWritten, outcome.reportPath, 0,
-                       QStringLiteral("字符“%1”无法用GBK编码").arg(report.mid(bad, 1))};
-    if (std::optional<QString> reason = replaceFile(outcome.reportPath, *bytes))
-        return Failure{Fault::ReportNotWritten, outcome.reportPath, 0, *reason};
+    if (!bytes) {
+        Failure failure{Fault::ReportNotWritten, outcome.reportPath, 0, report.mid(bad, 1)};
+        failure.cause = FileCause::NoGbkForm;
+        return failure;
+    }
+    if (std::optional<Failure> failed =
+            replaceFile(Fault::ReportNotWritten, outcome.reportPath, *bytes))
+        return *failed;
 
     const ChartGeometry chart = chartGeometry(
         outcome.data, outcome.result, shownPath(request.casePath, base + QStringLiteral(".bmp")));
     outcome.chart = renderChart(chart, request.chartSize);
-    outcome.status = QStringLiteral("结果文件") + base + QStringLiteral(".out/bmp已存盘");
-    if (!chart.missingCurves.isEmpty())
-        outcome.status += QStringLiteral("（") + chart.missingCurves + QStringLiteral("）");
+    outcome.status = runSavedStatus(base, chart.gaps);
     if (std::optional<Failure> failed = saveChartBitmap(outcome.chart, outcome.bitmapPath))
         outcome.laterFailure = std::move(failed);
 
     if (request.writeCsv) {
         outcome.csvPath = joinPath(request.casePath, base + QStringLiteral(".csv"));
-        if (std::optional<QString> reason = replaceFile(outcome.csvPath, periodCsv(outcome.result));
-            reason && !outcome.laterFailure)
-            outcome.laterFailure = Failure{Fault::CsvNotWritten, outcome.csvPath, 0, *reason};
+        if (std::optional<Failure> failed =
+                replaceFile(Fault::CsvNotWritten, outcome.csvPath, periodCsv(outcome.result));
+            failed && !outcome.laterFailure)
+            outcome.laterFailure = std::move(failed);
     }
     return outcome;
 }

@@ -60,11 +60,6 @@ constexpr int kTextPointSize = 9;
 // Point sizes become pixels at this resolution whatever the platform reports.
 constexpr int kDotsPerMetre = 3780; // 96 dots per inch
 
-const char* const kMissingAll = "时段数J为0，未画曲线";
-const char* const kMissingLevel = "最高水位等于防洪下限水位，未画水位曲线";
-const char* const kMissingDischarge = "流量无变化，未画流量曲线";
-const char* const kMissingSeparator = "；";
-
 /// 180 / range, or nothing when the range makes the factor zero or infinite.
 std::optional<double> scaleFactor(double range) {
     const double k = kPlotHeight / range;
@@ -88,11 +83,6 @@ void appendCurve(std::vector<ChartSegment>& out, const std::vector<double>& valu
     for (int i = 1; i <= last; ++i)
         out.push_back(
             {colour, toSingle(x(i - 1)), toSingle(y(i - 1)), toSingle(x(i)), toSingle(y(i))});
-}
-
-void appendMissing(QString& missing, const char* why) {
-    if (!missing.isEmpty()) missing += QString::fromUtf8(kMissingSeparator);
-    missing += QString::fromUtf8(why);
 }
 
 QFont chartFont() {
@@ -143,7 +133,7 @@ ChartGeometry chartGeometry(const CaseData& data, const RoutingResult& result,
     printAt(NumStr(Round2(result.Zmax)), kLevelValueX, kAxisTopValueY);
 
     if (!g.dx) {
-        appendMissing(g.missingCurves, kMissingAll);
+        g.gaps.push_back(ChartGap::NoPeriods);
     } else {
         if (g.kQ) {
             appendCurve(g.segments, QL, J, *g.dx, kInflowColour, g.Qbottom, *g.kQ);
@@ -152,8 +142,8 @@ ChartGeometry chartGeometry(const CaseData& data, const RoutingResult& result,
         if (g.kZ)
             appendCurve(g.segments, result.Z, J, *g.dx, kLevelColour, data.ZM, *g.kZ);
         else
-            appendMissing(g.missingCurves, kMissingLevel);
-        if (!g.kQ) appendMissing(g.missingCurves, kMissingDischarge);
+            g.gaps.push_back(ChartGap::FlatLevel);
+        if (!g.kQ) g.gaps.push_back(ChartGap::FlatDischarge);
     }
 
     printAt(QStringLiteral("水库最高水位 Zmax=") + NumPlain(Round2(result.Zmax)), kZmaxTextX,
@@ -219,16 +209,20 @@ QImage renderChart(const ChartGeometry& geometry, QSize size) {
 }
 
 std::optional<Failure> saveChartBitmap(const QImage& image, const QString& path) {
-    if (image.isNull()) return Failure{Fault::ChartNotWritten, path, 0, QStringLiteral("图形为空")};
+    Failure failure{Fault::ChartNotWritten, path};
+    if (image.isNull()) {
+        failure.cause = FileCause::EmptyImage;
+        return failure;
+    }
     // The BMP writer stores 24 bits a pixel for an image without alpha.
     QByteArray bytes;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
-    if (!image.convertToFormat(QImage::Format_RGB32).save(&buffer, "BMP"))
-        return Failure{Fault::ChartNotWritten, path, 0, QStringLiteral("BMP编码失败")};
-    if (std::optional<QString> reason = replaceFile(path, bytes))
-        return Failure{Fault::ChartNotWritten, path, 0, *reason};
-    return std::nullopt;
+    if (!image.convertToFormat(QImage::Format_RGB32).save(&buffer, "BMP")) {
+        failure.cause = FileCause::NotBmp;
+        return failure;
+    }
+    return replaceFile(Fault::ChartNotWritten, path, bytes);
 }
 
 } // namespace m4

@@ -4,6 +4,7 @@
 
 #include "case/case_data.h"
 #include "common/failure.h"
+#include "common/messages.h"
 #include "routing/routing_result.h"
 
 #include <QColor>
@@ -38,7 +39,7 @@ struct ChartGeometry {
     std::optional<double> dx, kZ, kQ; ///< absent when the range is degenerate
     std::vector<ChartSegment> segments;
     std::vector<ChartText> texts;
-    QString missingCurves; ///< why curves are missing, empty when all are drawn
+    std::vector<ChartGap> gaps; ///< why curves are missing, empty when all are drawn
 };
 
 /// Everything the chart shows, the file caption "文件：" + bitmapName included.

@@ -1,15 +1,6 @@
 #include "area.h"
 
-#include <QString>
-
 namespace m4 {
-namespace {
-
-QString levelText(double z) {
-    return QString::number(z, 'g', 15);
-}
-
-} // namespace
 
 AreaCurve::AreaCurve(const std::vector<CurvePoint>& curve) : curve_(curve) {
     std::vector<IntervalIndex::Range> intervals;
@@ -31,19 +22,21 @@ Expected<double> AreaCurve::AreaAt(double Z) {
     // Every interval holding Z takes part in the lookup, so a zero-width one spoils it even
     // when a later interval would supply the area.
     if (const int f = flat_.find(Z); f >= 0) {
-        const int i = flatToInterval_[static_cast<std::size_t>(f)];
-        return Failure{
-            Fault::CurveZeroWidth,
-            {},
-            0,
-            QStringLiteral("第%1、%2点水位相同（%3米）").arg(i + 1).arg(i + 2).arg(levelText(Z))};
+        Failure failure{Fault::CurveZeroWidth};
+        failure.number = flatToInterval_[static_cast<std::size_t>(f)] + 1;
+        failure.level = Z;
+        return failure;
     }
     if (const int i = intervals_.find(Z); i >= 0) {
         const CurvePoint& a = curve_[static_cast<std::size_t>(i)];
         const CurvePoint& b = curve_[static_cast<std::size_t>(i) + 1];
         lastArea_ = a.F + ((b.F - a.F) * (Z - a.ZP)) / (b.ZP - a.ZP);
     }
-    if (!lastArea_) return Failure{Fault::StartOutsideCurve, {}, 0, levelText(Z)};
+    if (!lastArea_) {
+        Failure failure{Fault::StartOutsideCurve};
+        failure.level = Z;
+        return failure;
+    }
     return *lastArea_;
 }
 

@@ -99,4 +99,8 @@ double OutletWorks::OtherFlow(double Z) const {
     return a.QQ + slope * (Z - a.ZZ0);
 }
 
+OutletFlows OutletWorks::FlowsAt(double Z) const {
+    return {TunnelFlow(Z), SpillwayFlow(Z), VariableSpillwayFlow(Z), OrificeFlow(Z), OtherFlow(Z)};
+}
+
 } // namespace m4

@@ -7,6 +7,26 @@
 
 namespace m4 {
 
+/// The discharge of each kind of outlet at one level, m3/s.
+struct OutletFlows {
+    double tunnels = 0;
+    double spillways = 0;
+    double variableSpillways = 0;
+    double orifices = 0;
+    double other = 0;
+};
+
+/// The total outflow through the outlets and the power station's constant flow W, m3/s.
+///
+/// The terms are added in this one order: tunnels, spillways, W, variable spillways, orifices,
+/// the level-discharge table. Floating-point addition is not associative, so another order
+/// changes the last bits of a total, and through the cap at QA and the next period's level the
+/// digits of the report, which users compare with their earlier reports and hand calculations.
+/// Every total of a run, in the integration and in the period records, is formed here.
+inline double totalOutflow(const OutletFlows& q, double W) {
+    return ((((q.tunnels + q.spillways) + W) + q.variableSpillways) + q.orifices) + q.other;
+}
+
 /// The outlet works of one case, with the state tables indexed for lookup by level.
 class OutletWorks {
   public:
@@ -24,6 +44,8 @@ class OutletWorks {
     /// The level-discharge table by straight lines, 0 below its first and from its last level
     /// on, m3/s.
     double OtherFlow(double Z) const;
+    /// All five at level Z.
+    OutletFlows FlowsAt(double Z) const;
 
   private:
     const CaseData& data_;

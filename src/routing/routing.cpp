@@ -4,10 +4,7 @@
 #include "outlets.h"
 #include "round2.h"
 
-#include <QString>
-
 #include <cmath>
-#include <optional>
 
 namespace m4 {
 namespace {
@@ -20,7 +17,21 @@ constexpr double kAreaUnit = 10000; ///< m2 per 10^4 m2, the unit of the level-a
 // a rate is in m/s and the period length T (s) times a rate is a level increment (m).
 
 Failure notFinite(int period) {
-    return Failure{Fault::ResultNotFinite, {}, 0, QString::number(period)};
+    Failure failure{Fault::ResultNotFinite};
+    failure.number = period;
+    return failure;
+}
+
+/// The total cut to QA; every cut is noted in capSet, which only the report clears.
+double capped(double total, double QA, bool& capSet) {
+    if (total <= QA) return total;
+    capSet = true;
+    return QA;
+}
+
+OutletFlows rounded(const OutletFlows& q) {
+    return {Round2(q.tunnels), Round2(q.spillways), Round2(q.variableSpillways), Round2(q.orifices),
+            Round2(q.other)};
 }
 
 /// The right-hand side of the storage equation for one run: keeps the last area between
@@ -32,27 +43,20 @@ class LevelRate {
 
     /// Rate of rise (m/s) at level Z (m) with inflow Qin (m3/s), or why there is none.
     Expected<double> operator()(double Z, double Qin, int period, bool& capSet) {
+        if (!std::isfinite(Z)) return notFinite(period);
         const Expected<double> area = curve_.AreaAt(Z); // 10^4 m2
         if (!area) return area.failure();
         const double F = *area;
         if (!std::isfinite(F)) return notFinite(period);
         if (!(F > 0)) {
-            return Failure{Fault::AreaNotPositive,
-                           {},
-                           0,
-                           QStringLiteral("水位%1米处面积为%2")
-                               .arg(QString::number(Z, 'g', 15), QString::number(F, 'g', 15))};
+            Failure failure{Fault::AreaNotPositive};
+            failure.level = Z;
+            failure.area = F;
+            return failure;
         }
-        double total = ((((outlets_.TunnelFlow(Z) + outlets_.SpillwayFlow(Z)) + data_.W) +
-                         outlets_.VariableSpillwayFlow(Z)) +
-                        outlets_.OrificeFlow(Z)) +
-                       outlets_.OtherFlow(Z); // m3/s
+        const double total = totalOutflow(outlets_.FlowsAt(Z), data_.W); // m3/s
         if (!std::isfinite(total)) return notFinite(period);
-        if (total > data_.QA) {
-            total = data_.QA;
-            capSet = true;
-        }
-        const double rate = ((Qin - total) / F) / kAreaUnit; // m/s
+        const double rate = ((Qin - capped(total, data_.QA, capSet)) / F) / kAreaUnit; // m/s
         if (!std::isfinite(rate)) return notFinite(period);
         return rate;
     }
@@ -63,13 +67,81 @@ class LevelRate {
     AreaCurve curve_;
 };
 
+/// The level at the end of period i from the level Zs at its start (m): one classical
+/// Runge-Kutta step, each k a level increment over the period.
+Expected<double> rungeKuttaStep(LevelRate& levelRate, const CaseData& data, int i, double Zs,
+                                bool& capSet) {
+    const double T = data.T;                                        // s
+    const double qStart = data.QL[static_cast<std::size_t>(i) - 1]; // m3/s
+    const double qEnd = data.QL[static_cast<std::size_t>(i)];       // m3/s
+    const double qMid = (qStart + qEnd) / 2;                        // m3/s
+    const auto k = [&](double Z, double Qin) -> Expected<double> {
+        const Expected<double> rate = levelRate(Z, Qin, i, capSet);
+        if (!rate) return rate;
+        return T * *rate;
+    };
+    const Expected<double> k1 = k(Zs, qStart);
+    if (!k1) return k1;
+    const Expected<double> k2 = k(Zs + *k1 / 2, qMid);
+    if (!k2) return k2;
+    const Expected<double> k3 = k(Zs + *k2 / 2, qMid);
+    if (!k3) return k3;
+    const Expected<double> k4 = k(Zs + *k3, qEnd);
+    if (!k4) return k4;
+    const double Zn = Zs + (*k1 + 2 * *k2 + 2 * *k3 + *k4) / 6; // m
+    if (!std::isfinite(Zn)) return notFinite(i);
+    return Zn;
+}
+
+/// The record of period i that ended at level Zn (m).
+Expected<PeriodRecord> periodRecord(const CaseData& data, const OutletWorks& outlets, int i,
+                                    double Zn, bool capSet) {
+    PeriodRecord record;
+    record.period = i;
+    record.inflow = data.QL[static_cast<std::size_t>(i)];
+    if (Zn < data.ZM) {
+        // The level is not let below the flood-control lower level: it is held there and the
+        // reservoir passes the inflow, without the station flow and without the cap.
+        record.held = true;
+        record.level = data.ZM;
+        record.total = record.inflow;
+    } else {
+        const OutletFlows q = rounded(outlets.FlowsAt(Zn));
+        record.level = Round2(Zn);
+        record.tunnels = q.tunnels;
+        record.spillways = q.spillways;
+        record.variableSpillways = q.variableSpillways;
+        record.orifices = q.orifices;
+        record.other = q.other;
+        const double total = totalOutflow(q, data.W); // m3/s
+        if (!std::isfinite(total)) return notFinite(i);
+        record.total = capped(total, data.QA, capSet);
+    }
+    record.capSet = capSet;
+    return record;
+}
+
+/// Zmax, Qmax and the period of Qmax. Strict comparisons: the earliest period reaching a
+/// maximum names it.
+void findMaxima(RoutingResult& result) {
+    result.Zmax = result.Z[0];
+    result.Qmax = result.Q[0];
+    result.QmaxPeriod = 0;
+    for (std::size_t i = 1; i < result.Z.size(); ++i) {
+        if (result.Z[i] > result.Zmax) result.Zmax = result.Z[i];
+        if (result.Q[i] > result.Qmax) {
+            result.Qmax = result.Q[i];
+            result.QmaxPeriod = static_cast<int>(i);
+        }
+    }
+}
+
 } // namespace
 
 Expected<RoutingResult> route(const CaseData& data) {
     const OutletWorks outlets(data);
     LevelRate levelRate(data, outlets);
     const int J = data.J();
-    const double T = data.T; // s
 
     RoutingResult result;
     result.Z.assign(static_cast<std::size_t>(J) + 1, 0);
@@ -80,82 +152,18 @@ Expected<RoutingResult> route(const CaseData& data) {
     double Zs = data.Z0;   // level at the start of the period, unrounded, m
 
     for (int i = 1; i <= J; ++i) {
-        const auto at = static_cast<std::size_t>(i);
-        const double qStart = data.QL[at - 1];   // m3/s
-        const double qEnd = data.QL[at];         // m3/s
-        const double qMid = (qStart + qEnd) / 2; // m3/s
         bool capSet = false;
-
-        // One classical Runge-Kutta step; each k is a level increment over the period, m.
-        std::optional<Failure> failure;
-        auto stage = [&](double Z, double Qin) -> double {
-            if (failure) return 0;
-            if (!std::isfinite(Z)) {
-                failure = notFinite(i);
-                return 0;
-            }
-            Expected<double> rate = levelRate(Z, Qin, i, capSet);
-            if (!rate) {
-                failure = rate.failure();
-                return 0;
-            }
-            return T * *rate;
-        };
-        const double k1 = stage(Zs, qStart);
-        const double k2 = stage(Zs + k1 / 2, qMid);
-        const double k3 = stage(Zs + k2 / 2, qMid);
-        const double k4 = stage(Zs + k3, qEnd);
-        if (failure) return *failure;
-        const double Zn = Zs + (k1 + 2 * k2 + 2 * k3 + k4) / 6; // m
-        if (!std::isfinite(Zn)) return notFinite(i);
-
-        PeriodRecord record;
-        record.period = i;
-        record.inflow = qEnd;
-        if (Zn < data.ZM) {
-            // The level is not let below the flood-control lower level: it is held there and
-            // the reservoir passes the inflow, without the station flow and without the cap.
-            Zs = data.ZM;
-            record.held = true;
-            record.level = data.ZM;
-            record.total = qEnd;
-        } else {
-            Zs = Zn; // the next period goes on from the unrounded level
-            record.level = Round2(Zn);
-            record.tunnels = Round2(outlets.TunnelFlow(Zn));
-            record.spillways = Round2(outlets.SpillwayFlow(Zn));
-            record.variableSpillways = Round2(outlets.VariableSpillwayFlow(Zn));
-            record.orifices = Round2(outlets.OrificeFlow(Zn));
-            record.other = Round2(outlets.OtherFlow(Zn));
-            double total =
-                ((((record.tunnels + record.spillways) + data.W) + record.variableSpillways) +
-                 record.orifices) +
-                record.other; // m3/s
-            if (!std::isfinite(total)) return notFinite(i);
-            if (total > data.QA) {
-                total = data.QA;
-                capSet = true;
-            }
-            record.total = total;
-        }
-        record.capSet = capSet;
-        result.Z[at] = Zs;
-        result.Q[at] = record.total;
-        result.records.push_back(record);
+        const Expected<double> Zn = rungeKuttaStep(levelRate, data, i, Zs, capSet);
+        if (!Zn) return Zn.failure();
+        Expected<PeriodRecord> record = periodRecord(data, outlets, i, *Zn, capSet);
+        if (!record) return record.failure();
+        // A held period goes on from ZM, any other from the unrounded level.
+        Zs = record->held ? data.ZM : *Zn;
+        result.Z[static_cast<std::size_t>(i)] = Zs;
+        result.Q[static_cast<std::size_t>(i)] = record->total;
+        result.records.push_back(*record);
     }
-
-    // Strict comparisons: the earliest period reaching a maximum names it.
-    result.Zmax = result.Z[0];
-    result.Qmax = result.Q[0];
-    result.QmaxPeriod = 0;
-    for (int i = 1; i <= J; ++i) {
-        const auto at = static_cast<std::size_t>(i);
-        if (result.Z[at] > result.Zmax) result.Zmax = result.Z[at];
-        if (result.Q[at] > result.Qmax) {
-            result.Qmax = result.Q[at];
-            result.QmaxPeriod = i;
-        }
-    }
+    findMaxima(result);
     return result;
 }
 

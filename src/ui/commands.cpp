@@ -4,6 +4,7 @@
 
 #include "case/file_names.h"
 #include "common/gbk.h"
+#include "common/messages.h"
 #include "output/case_run.h"
 #include "platform/file_browser.h"
 #include "platform/picture_box.h"
@@ -181,7 +182,7 @@ void vemoM4::ShowReport() {
     RichTextBox1->setLineWrapMode(QTextEdit::NoWrap);
     setReportText(*RichTextBox1->document(), *shown, reportFont(kScreenFontPoints));
     reportBase_ = base;
-    setStatus(3, QStringLiteral("结果文件") + base + QStringLiteral(".out/bmp已存盘"));
+    setStatus(3, runSavedStatus(base));
 }
 
 void vemoM4::Toolbar1_ButtonClick(const QString& key, const QString& tooltip) {

@@ -15,24 +15,12 @@ namespace {
 constexpr int kEnter = 13;
 /// Where Enter leads after the last cell of each table.
 constexpr std::array<int, kTableCount> kFieldAfterTable{3, 5, 11, 12, 13, 14, kNameField};
-/// The run keeps tunnels and spillways in arrays of ten.
-constexpr int kTunnelTable = 2;
-constexpr int kSpillwayTable = 3;
-
-/// The largest count a table's count field takes.
-int maxCount(int table) {
-    if (table == kTunnelTable) return kMaxTunnels;
-    if (table == kSpillwayTable) return kMaxSpillways;
-    // The hydrograph has J + 1 rows.
-    return table == kHydrographTable ? kMaxRows - 1 : kMaxRows;
-}
-
 /// Data rows for a count text, or nullopt when the text is no count the table can take.
 std::optional<int> acceptedRows(int table, const QString& text) {
     if (!itemNumber(text)) return std::nullopt;
     const std::optional<int> rows = rowsFromCount(table, text);
     const int fewest = table == kHydrographTable ? 1 : 0;
-    if (!rows || *rows < fewest || *rows - fewest > maxCount(table)) return std::nullopt;
+    if (!rows || *rows < fewest || *rows - fewest > largestCount(table)) return std::nullopt;
     return rows;
 }
 
@@ -67,7 +55,7 @@ bool vemoM4::confirmCount(int field) {
     const std::optional<int> rows = acceptedRows(table, text);
     if (!rows) {
         messages_.critical(QString::fromUtf8("个数") + text + QString::fromUtf8("不对，应为0至") +
-                           QString::number(maxCount(table)) + QString::fromUtf8("的整数"));
+                           QString::number(largestCount(table)) + QString::fromUtf8("的整数"));
         return false;
     }
     // An open editor is written first: its cell may be among the rows that go.

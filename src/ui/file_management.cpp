@@ -20,10 +20,6 @@ namespace {
 /// Pages of the main tab control and of the grid tab control the commands show.
 constexpr int kDataPage = 0;
 constexpr int kFirstGridPage = 0;
-/// Rows of the hydrograph exceed J by one, so J tops out one below the row limit.
-constexpr int kMaxJ = kMaxRows - 1;
-constexpr int kTunnelTable = 2;
-constexpr int kSpillwayTable = 3;
 
 QString trimmedCaption(int field) {
     return fieldCaption(field).trimmed();
@@ -41,13 +37,6 @@ QString cellName(int table, int row, int column) {
            QStringLiteral("”第%1行第%2列").arg(rowNumberShown(table, row + 1)).arg(column + 1);
 }
 
-/// The largest count the table's count field may hold.
-int largestCount(int table) {
-    if (table == kTunnelTable) return kMaxTunnels;
-    if (table == kSpillwayTable) return kMaxSpillways;
-    return table == kHydrographTable ? kMaxJ : kMaxRows;
-}
-
 /// The message for a case that cannot be written as it stands.
 QString saveProblemText(const SaveProblem& problem, const CaseText& text) {
     using Kind = SaveProblem::Kind;
@@ -60,8 +49,6 @@ QString saveProblemText(const SaveProblem& problem, const CaseText& text) {
                QString::fromUtf8(tableInfo(problem.table).pageCaption) +
                QStringLiteral("”的行数%1不符，请在该栏按Enter确认").arg(text.rows(problem.table));
     case Kind::CountInvalid:
-    case Kind::TooManyTunnels:
-    case Kind::TooManySpillways:
         return fieldWithText(text, problem.field) +
                QStringLiteral("不对，应为0至%1的整数").arg(largestCount(problem.table));
     case Kind::BadText: {

@@ -44,15 +44,19 @@ QByteArray withLine(int n, const QString& text) {
     return caseBytes(lines);
 }
 
-/// A failure as "fault line file detail", or "loads" when there is none.
+/// A failure as "fault: message", or "loads" when there is none.
 template <typename T> std::string failureOf(const Expected<T>& read) {
     if (read) return "loads";
     const Failure& f = read.failure();
-    return QString("%1 %2 %3 %4").arg(int(f.fault)).arg(f.line).arg(f.file, f.detail).toStdString();
+    return QString("%1: %2").arg(int(f.fault)).arg(describe(f)).toStdString();
 }
 
-std::string failure(Fault fault, int line, const QString& detail = {}) {
-    return QString("%1 %2 case.INT %3").arg(int(fault)).arg(line).arg(detail).toStdString();
+std::string failure(Fault fault, int line, const QString& message) {
+    return QString("%1: %2\n文件：case.INT，第%3行")
+        .arg(int(fault))
+        .arg(message)
+        .arg(line)
+        .toStdString();
 }
 
 } // namespace
@@ -145,25 +149,27 @@ TEST(CaseFile, RefusedFilesNameTheFaultAndLine) {
         QByteArray bytes;
         Fault fault;
         int line;
-        QString detail;
+        QString message;
         Window window;
     } cases[] = {
-        {gbk(fullCaseLines().mid(0, 20).join("\r\n") + "\r\n"),
-         Fault::TooFewItems,
-         20,
-         {},
-         SameFault},
+        {gbk(fullCaseLines().mid(0, 20).join("\r\n") + "\r\n"), Fault::TooFewItems, 20,
+         "数据文件不对，数据个数少！", SameFault},
         // Without its last row the empty line stands in for one item, then the file ends.
-        {caseBytes(fullCaseLines().mid(0, 26)), Fault::TooFewItems, 27, {}, SameFault},
-        {withLine(18, "4,5,100,0.9,4,5,100,3 00"), Fault::NotANumber, 18, "3 00", Loads},
-        {withLine(9, " 1e999 "), Fault::NotFinite, 9, "1e999", SameFault},
-        {withLine(21, "1e999"), Fault::NotFinite, 21, "1e999", NotChecked},
-        {withLine(7, "32767"), Fault::CountTooLarge, 7, "J=“32767”", SameFault},
-        {withLine(19, "1.1e1"), Fault::SpillwaysAbove10, 19, "1.1e1", NotChecked},
-        {badByte, Fault::NotGbk, 8, badAt, SameFault},
+        {caseBytes(fullCaseLines().mid(0, 26)), Fault::TooFewItems, 27,
+         "数据文件不对，数据个数少！", SameFault},
+        {withLine(18, "4,5,100,0.9,4,5,100,3 00"), Fault::NotANumber, 18, "数据项“3 00”不是数值",
+         Loads},
+        {withLine(9, " 1e999 "), Fault::NotFinite, 9, "数值“1e999”超出范围", SameFault},
+        {withLine(21, "1e999"), Fault::NotFinite, 21, "数值“1e999”超出范围", NotChecked},
+        {withLine(7, "32767"), Fault::CountTooLarge, 7, "J=“32767”超过表格的最大行数32767",
+         SameFault},
+        {withLine(19, "1.1e1"), Fault::SpillwaysAbove10, 19, "溢洪道个数H0=1.1e1超过10",
+         NotChecked},
+        {badByte, Fault::NotGbk, 8, "数据文件含有不是GBK编码的字节（第" + badAt + "字节）",
+         SameFault},
     };
     for (const auto& c : cases) {
-        const std::string expected = failure(c.fault, c.line, c.detail);
+        const std::string expected = failure(c.fault, c.line, c.message);
         EXPECT_EQ(failureOf(parseCaseData(c.bytes, "case.INT")), expected);
         if (c.window != NotChecked) {
             EXPECT_EQ(failureOf(parseCaseText(c.bytes, "case.INT")),
@@ -172,7 +178,7 @@ TEST(CaseFile, RefusedFilesNameTheFaultAndLine) {
         }
     }
     EXPECT_EQ(failureOf(parseCaseText(withLine(21, "1e999"), "case.INT")),
-              failure(Fault::CountTooLarge, 21, "KK1=“1e999”"));
+              failure(Fault::CountTooLarge, 21, "KK1=“1e999”超过表格的最大行数32767"));
 }
 
 TEST(CaseFile, FoldersAndOversizedFilesAreNotRead) {
@@ -211,7 +217,7 @@ TEST(CaseSave, ProblemsComeInFieldAndTableOrder) {
         {{{2, "3x"}}, problem(Kind::CountInvalid, 2, 0)},
         {{{3, "32767"}}, problem(Kind::CountInvalid, 3, 1)},
         {{{14, "-1"}}, problem(Kind::CountInvalid, 14, 6)},
-        {{{11, "12"}}, problem(Kind::TooManySpillways, 11, 3)},
+        {{{11, "12"}}, problem(Kind::CountInvalid, 11, 3)},
         // A count typed without confirming it leaves the table at its old size.
         {{{2, "4"}}, problem(Kind::CountMismatch, 2, 0)},
         {{{3, "3"}}, problem(Kind::CountMismatch, 3, 1)},
@@ -255,7 +261,7 @@ TEST(CaseSave, ReplacesTheWholeFileOrWritesNothing) {
     const auto noFolder = writeCaseFile(dir.filePath("gone/M-4a.INT"), text);
     ASSERT_TRUE(noFolder);
     EXPECT_EQ(noFolder->fault, Fault::FolderMissing);
-    EXPECT_EQ(noFolder->detail, dir.filePath("gone"));
+    EXPECT_EQ(noFolder->text, dir.filePath("gone"));
     for (const QString name : {"sub/M-4a.INT", "sub\\M-4a.INT"})
         EXPECT_EQ(writeCaseFile(dir.path(), name, text).value_or(Failure{}).fault,
                   Fault::NameHasSeparator);

@@ -180,9 +180,7 @@ TEST(BadCaseCatalogue, OutletCountsAboveTenLoadButAreNotSaved) {
         ASSERT_TRUE(loaded.ok()) << file;
         const std::optional<SaveProblem> problem = checkForSave(*loaded);
         ASSERT_TRUE(problem.has_value()) << file;
-        EXPECT_TRUE(problem->kind == SaveProblem::Kind::TooManyTunnels ||
-                    problem->kind == SaveProblem::Kind::TooManySpillways)
-            << file;
+        EXPECT_EQ(problem->kind, SaveProblem::Kind::CountInvalid) << file;
     }
 }
 

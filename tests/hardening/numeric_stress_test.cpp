@@ -122,7 +122,7 @@ TEST(NumericStress, FlatHydrographKeepsTheLevelAndTheChartSaysWhy) {
     const ChartGeometry chart = chartGeometry(data, *routed, QStringLiteral("/c/flat.bmp"));
     EXPECT_FALSE(chart.kZ.has_value());
     EXPECT_FALSE(chart.kQ.has_value());
-    EXPECT_FALSE(chart.missingCurves.isEmpty());
+    EXPECT_FALSE(chart.gaps.empty());
     expectFiniteOrRefused(data, "flat");
 }
 
@@ -135,7 +135,7 @@ TEST(NumericStress, NoPeriodsGivesHeadOnlyReportAndAxesOnlyChart) {
     EXPECT_TRUE(routed->records.empty());
     const ChartGeometry chart = chartGeometry(data, *routed, QStringLiteral("/c/none.bmp"));
     EXPECT_FALSE(chart.dx.has_value());
-    EXPECT_FALSE(chart.missingCurves.isEmpty());
+    EXPECT_FALSE(chart.gaps.empty());
     expectFiniteOrRefused(data, "J = 0");
 }
 
