@@ -1,13 +1,13 @@
 #include "text_convert.h"
 
 #include "case_schema.h"
+#include "number_text.h"
 
 #include <array>
 #include <charconv>
 #include <cmath>
 #include <limits>
 #include <string>
-#include <string_view>
 #include <system_error>
 
 namespace m4 {
@@ -16,14 +16,8 @@ namespace {
 /// Grid row counts are 16-bit signed numbers.
 constexpr double kCountMin = -32768.0;
 constexpr double kCountMax = 32767.0;
-/// Significant digits of a cell text.
-constexpr int kCellDigits = 15;
-/// Below this decimal exponent a cell text takes the exponent form.
-constexpr int kFixedLowestExponent = -4;
 /// Longest item read as a plain decimal (characters); it keeps far from the double's limits.
 constexpr qsizetype kPlainItemMaxLength = 24;
-/// Room for "-d.dddddddddddddde-308" and more.
-constexpr std::size_t kCellTextRoom = 40;
 /// The largest number of 15 digits that a double holds; the doubles above it would round up to
 /// a text that reads back as infinity.
 constexpr double kLargestCellNumber = 1.79769313486231e308;
@@ -175,93 +169,12 @@ double valueOf(const Scanned& s) {
     return value;
 }
 
-/// A finite nonzero number as significant digits d1 d2 ... without trailing zeros and the
-/// decimal exponent of d1.
-struct DecimalForm {
-    bool negative = false;
-    std::array<char, kCellDigits + 2> digits{}; ///< no '.'
-    std::size_t count = 0;                      ///< digits in use
-    int exponent = 0;
-
-    std::string_view significant() const { return {digits.data(), count}; }
-};
-
-/// Reads to_chars' scientific form "-d.ddde+XX".
-DecimalForm decimalForm(const char* first, const char* last) {
-    DecimalForm form;
-    const char* p = first;
-    if (*p == '-') {
-        form.negative = true;
-        ++p;
-    }
-    for (; p != last && *p != 'e'; ++p)
-        if (*p != '.' && form.count < form.digits.size()) form.digits[form.count++] = *p;
-    while (form.count > 1 && form.digits[form.count - 1] == '0') --form.count;
-    if (p != last) {
-        ++p; // 'e'
-        if (p != last && *p == '+') ++p;
-        std::from_chars(p, last, form.exponent);
-    }
-    return form;
-}
-
-/// A cell text being put together; at most 22 characters ever go in.
-class CellChars {
-  public:
-    void add(char c) {
-        if (size_ < chars_.size()) chars_[size_++] = c;
-    }
-    void add(std::string_view text) {
-        for (char c : text) add(c);
-    }
-    QString text() const {
-        return QString::fromLatin1(chars_.data(), static_cast<qsizetype>(size_));
-    }
-
-  private:
-    std::array<char, kCellTextRoom> chars_{};
-    std::size_t size_ = 0;
-};
-
-/// The digits written as printf's %.15g would write them, with an upper-case E.
-QString formatDecimal(const DecimalForm& form) {
-    CellChars out;
-    if (form.negative) out.add('-');
-    const std::string_view digits = form.significant();
-    const int x = form.exponent;
-    if (x < kFixedLowestExponent || x >= kCellDigits) {
-        out.add(digits[0]);
-        if (digits.size() > 1) {
-            out.add('.');
-            out.add(digits.substr(1));
-        }
-        out.add(x < 0 ? "E-" : "E+");
-        const int magnitude = x < 0 ? -x : x;
-        if (magnitude >= 100) out.add(static_cast<char>('0' + magnitude / 100));
-        out.add(static_cast<char>('0' + magnitude / 10 % 10));
-        out.add(static_cast<char>('0' + magnitude % 10));
-    } else if (x >= 0) {
-        const auto integerDigits = static_cast<std::size_t>(x) + 1;
-        for (std::size_t i = 0; i < integerDigits; ++i)
-            out.add(i < digits.size() ? digits[i] : '0');
-        if (digits.size() > integerDigits) {
-            out.add('.');
-            out.add(digits.substr(integerDigits));
-        }
-    } else {
-        out.add("0.");
-        for (int i = -1; i > x; --i) out.add('0');
-        out.add(digits);
-    }
-    return out.text();
-}
-
 enum class Plain { No, Zero, Digits };
 
 /// Reads "[sign]digits[.digits]" of at most 15 significant digits into form. Such a decimal
 /// survives the trip through a double unchanged, so its cell text can be written from the
 /// digits themselves. Anything else (blanks, exponents, trailing text) answers No.
-Plain plainDecimal(QStringView item, DecimalForm& form) {
+Plain plainDecimal(QStringView item, SignificantDigits& form) {
     if (item.size() > kPlainItemMaxLength) return Plain::No;
     qsizetype i = 0;
     const qsizetype n = item.size();
@@ -280,8 +193,8 @@ Plain plainDecimal(QStringView item, DecimalForm& form) {
                 if (seenPoint) ++zerosAfterPoint;
                 continue;
             }
-            if (form.count == form.digits.size()) return Plain::No;
-            form.digits[form.count++] = static_cast<char>(c.unicode());
+            if (form.count == kSignificantDigits) return Plain::No;
+            form.digits[static_cast<std::size_t>(form.count++)] = static_cast<char>(c.unicode());
             if (!seenPoint) ++integerDigits;
         } else {
             return Plain::No;
@@ -289,8 +202,7 @@ Plain plainDecimal(QStringView item, DecimalForm& form) {
     }
     if (!anyDigit) return Plain::No;
     if (form.count == 0) return Plain::Zero;
-    while (form.digits[form.count - 1] == '0') --form.count;
-    if (form.count > static_cast<std::size_t>(kCellDigits)) return Plain::No;
+    while (form.digits[static_cast<std::size_t>(form.count - 1)] == '0') --form.count;
     form.exponent = integerDigits > 0 ? integerDigits - 1 : -(zerosAfterPoint + 1);
     return Plain::Digits;
 }
@@ -320,33 +232,20 @@ std::optional<int> rowsFromCount(int table, QStringView countText) {
 }
 
 QString cellText(double value) {
-    if (value == 0) return QStringLiteral("0"); // also for -0
-    std::array<char, kCellTextRoom> buffer{};
-    char* const first = buffer.data();
-    char* const last = first + buffer.size();
-    if (!std::isfinite(value)) {
-        const auto result = std::to_chars(first, last, value);
-        return QString::fromLatin1(first, result.ptr - first);
-    }
-    if (std::abs(value) > kLargestCellNumber) value = std::copysign(kLargestCellNumber, value);
-    // The shortest digits that read back as the value are, when there are at most 15 of them,
-    // also the value rounded to 15 digits; otherwise round to 15 explicitly.
-    auto result = std::to_chars(first, last, value, std::chars_format::scientific);
-    const DecimalForm shortest = decimalForm(first, result.ptr);
-    // Subnormals carry too few bits for the argument.
-    if (shortest.count <= static_cast<std::size_t>(kCellDigits) && std::isnormal(value))
-        return formatDecimal(shortest);
-    result = std::to_chars(first, last, value, std::chars_format::scientific, kCellDigits - 1);
-    return formatDecimal(decimalForm(first, result.ptr));
+    // The 15 digits of the largest doubles round up past the largest double; such a text would
+    // read back as infinity.
+    if (std::isfinite(value) && std::abs(value) > kLargestCellNumber)
+        value = std::copysign(kLargestCellNumber, value);
+    return significantText(value, NumberForm::Plain).toString();
 }
 
 std::optional<QString> itemCellText(QStringView item) {
-    DecimalForm form;
+    SignificantDigits form;
     switch (plainDecimal(item, form)) {
     case Plain::Zero:
         return QStringLiteral("0");
     case Plain::Digits:
-        return formatDecimal(form);
+        return significantText(form, NumberForm::Plain).toString();
     case Plain::No:
         break;
     }

@@ -1,5 +1,7 @@
 #include "format.h"
 
+#include "case/number_text.h"
+
 #include <algorithm>
 #include <array>
 #include <charconv>
@@ -25,12 +27,6 @@ constexpr std::array<double, kMaxDecimals + 1> kDecimalScale = {1, 1e1, 1e2, 1e3
 /// Magnitudes below this are rounded from their product with 10^k: the product stays below
 /// 2^52, where every whole number and half is a double.
 constexpr double kFastMagnitude = 1e9;
-
-/// NumStr keeps this many significant digits.
-constexpr int kSignificantDigits = 15;
-/// Decimal exponents outside this range are written in exponent form (1E+15, 1.5E-05).
-constexpr int kLargestFixedExponent = kSignificantDigits - 1;
-constexpr int kSmallestFixedExponent = -4;
 
 /// Significand bits of a double, the hidden bit included.
 constexpr int kDoubleBits = 53;
@@ -67,17 +63,6 @@ class NumberText {
     int front_ = 0;
     int size_ = 0;
 };
-
-/// "inf", "-inf" or "nan" for values no routing result holds, so a bad number still shows.
-void writeNonFinite(double x, bool withBlank, NumberText& out) {
-    if (std::isnan(x)) {
-        if (withBlank) out.push(' ');
-        out.push("nan");
-        return;
-    }
-    out.push(x < 0 ? "-" : (withBlank ? " " : ""));
-    out.push("inf");
-}
 
 /// True when neighbouring doubles near a lie at least one unit of the k-th decimal apart, so
 /// the shortest text of a may stand on the other side of a half than a itself.
@@ -144,7 +129,8 @@ void writeScaled(std::int64_t r, int k, bool negative, NumberText& out) {
 /// x with k decimals, halves away from zero on the exact binary value.
 void writeDecimals(double x, int k, NumberText& out) {
     if (!std::isfinite(x)) {
-        writeNonFinite(x, false, out);
+        // "inf", "-inf" or "nan": no routing result holds one, but a bad number still shows.
+        out.push(significantText(x, NumberForm::Plain).view());
         return;
     }
     const double a = std::fabs(x);
@@ -190,74 +176,6 @@ void writeDecimals(double x, int k, NumberText& out) {
     writeRounded(fixed, k, x < 0, out);
 }
 
-/// NumStr (plain = false) or NumPlain (plain = true).
-void writeNumber(double x, bool plain, NumberText& out) {
-    if (!std::isfinite(x)) {
-        writeNonFinite(x, !plain, out);
-        return;
-    }
-    if (x == 0) {
-        out.push(plain ? "0" : " 0");
-        return;
-    }
-    if (x < 0) {
-        out.push('-');
-    } else if (!plain) {
-        out.push(' ');
-    }
-
-    // "d.dddddddddddddde+XX": the 15 significant digits after rounding and their exponent.
-    std::array<char, 32> scientific;
-    const auto written =
-        std::to_chars(scientific.data(), scientific.data() + scientific.size(), std::fabs(x),
-                      std::chars_format::scientific, kSignificantDigits - 1);
-    const std::string_view text(scientific.data(),
-                                static_cast<std::size_t>(written.ptr - scientific.data()));
-    const std::size_t e = text.find('e');
-    std::array<char, kSignificantDigits> digits;
-    digits[0] = text[0];
-    std::copy(text.begin() + 2, text.begin() + static_cast<std::ptrdiff_t>(e), digits.begin() + 1);
-    int count = kSignificantDigits;
-    while (count > 1 && digits[static_cast<std::size_t>(count - 1)] == '0') --count;
-    const std::string_view significant(digits.data(), static_cast<std::size_t>(count));
-
-    const char* exponentText = text.data() + e + 1;
-    if (*exponentText == '+') ++exponentText;
-    int exponent = 0;
-    std::from_chars(exponentText, text.data() + text.size(), exponent);
-
-    if (exponent > kLargestFixedExponent || exponent < kSmallestFixedExponent) {
-        out.push(significant[0]);
-        if (count > 1) {
-            out.push('.');
-            out.push(significant.substr(1));
-        }
-        out.push(exponent < 0 ? "E-" : "E+");
-        const int magnitude = std::abs(exponent);
-        if (magnitude < 10) out.push('0');
-        std::array<char, 8> exponentDigits;
-        const auto end = std::to_chars(exponentDigits.data(),
-                                       exponentDigits.data() + exponentDigits.size(), magnitude);
-        out.push(std::string_view(exponentDigits.data(),
-                                  static_cast<std::size_t>(end.ptr - exponentDigits.data())));
-    } else if (exponent >= 0) {
-        const auto wholeDigits = static_cast<std::size_t>(exponent + 1);
-        if (significant.size() <= wholeDigits) {
-            out.push(significant);
-            out.pushRepeated('0', static_cast<int>(wholeDigits - significant.size()));
-        } else {
-            out.push(significant.substr(0, wholeDigits));
-            out.push('.');
-            out.push(significant.substr(wholeDigits));
-        }
-    } else {
-        if (plain) out.push('0');
-        out.push('.');
-        out.pushRepeated('0', -exponent - 1);
-        out.push(significant);
-    }
-}
-
 /// The rightmost n characters of blanks-in-front followed by text.
 void appendRight(std::string& out, std::string_view text, int blanksInFront, int n) {
     if (n <= 0) return;
@@ -283,9 +201,8 @@ QString usingText(double x, int decimals, int n) {
 } // namespace
 
 void appendUsing(std::string& out, double x, int n) {
-    NumberText text;
-    writeNumber(std::floor(x + 0.5), false, text);
-    appendRight(out, text.view(), kWholeBlanks, n);
+    appendRight(out, significantText(std::floor(x + 0.5), NumberForm::SignPosition).view(),
+                kWholeBlanks, n);
 }
 
 void appendUsingDecimals(std::string& out, double x, int decimals, int n) {
@@ -295,11 +212,9 @@ void appendUsingDecimals(std::string& out, double x, int decimals, int n) {
 }
 
 void appendNumItem(QString& out, double x) {
-    NumberText text;
-    writeNumber(x, false, text);
-    text.push(' ');
-    const std::string_view v = text.view();
-    out.append(QLatin1String(v.data(), static_cast<qsizetype>(v.size())));
+    const std::string_view text = significantText(x, NumberForm::SignPosition).view();
+    out.append(QLatin1String(text.data(), static_cast<qsizetype>(text.size())));
+    out.append(QLatin1Char(' '));
 }
 
 QString Using(double x, int n) {
@@ -325,15 +240,11 @@ QString Using5(double x, int n) {
 }
 
 QString NumStr(double x) {
-    NumberText text;
-    writeNumber(x, false, text);
-    return fromAscii(text.view());
+    return significantText(x, NumberForm::SignPosition).toString();
 }
 
 QString NumPlain(double x) {
-    NumberText text;
-    writeNumber(x, true, text);
-    return fromAscii(text.view());
+    return significantText(x, NumberForm::Plain).toString();
 }
 
 QString NumItem(double x) {

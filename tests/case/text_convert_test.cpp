@@ -1,3 +1,4 @@
+#include "case/number_text.h"
 #include "case/text_convert.h"
 
 #include <gtest/gtest.h>
@@ -7,6 +8,7 @@
 #include <cmath>
 #include <random>
 #include <string>
+#include <tuple>
 
 using namespace m4;
 
@@ -62,16 +64,33 @@ TEST(Counts, RoundHalvesToEvenAndTheHydrographAddsOneFirst) {
         EXPECT_EQ(rowsFromCount(table, text), count) << QString::fromUtf16(text).toStdString();
 }
 
-TEST(CellText, FifteenDigitsAndExponentFormOnlyOutsideTheFixedRange) {
-    const std::pair<double, const char*> cases[] = {
-        {0, "0"},
-        {-0.0, "0"},
-        {0.1 + 0.2, "0.3"},
-        {1e15, "1E+15"},
-        {999999999999999.9, "1E+15"}, // rounds up into the exponent range
-        {0.000015, "1.5E-05"},
+TEST(NumberText, BothFormsKeepFifteenDigitsAndTakeTheExponentFormOutsideTheFixedRange) {
+    // The value, its text with a sign position (NumStr) and its plain text (NumPlain, cells).
+    const std::tuple<double, const char*, const char*> cases[] = {
+        {3600, " 3600", "3600"},
+        {0.5, " .5", "0.5"},
+        {-0.25, "-.25", "-0.25"},
+        {0.05, " .05", "0.05"},
+        {-0.0, " 0", "0"},
+        {0.1 + 0.2, " .3", "0.3"},
+        {1.0 / 3, " .333333333333333", "0.333333333333333"},
+        {123456789012345.6, " 123456789012346", "123456789012346"},
+        {-123456789012345.0, "-123456789012345", "-123456789012345"},
+        {1e15, " 1E+15", "1E+15"},
+        {999999999999999.9, " 1E+15", "1E+15"}, // rounds up into the exponent range
+        {0.0001, " .0001", "0.0001"},
+        {-1.5e-5, "-1.5E-05", "-1.5E-05"},
+        {1.23e100, " 1.23E+100", "1.23E+100"},
+        {-INFINITY, "-inf", "-inf"},
+        {NAN, " nan", "nan"},
     };
-    for (const auto& [value, text] : cases) EXPECT_EQ(cellText(value), text) << value;
+    for (const auto& [value, signPosition, plain] : cases) {
+        EXPECT_EQ(significantText(value, NumberForm::SignPosition).view(), signPosition) << value;
+        EXPECT_EQ(significantText(value, NumberForm::Plain).view(), plain) << value;
+        if (std::isfinite(value)) {
+            EXPECT_EQ(cellText(value), plain) << value;
+        }
+    }
 }
 
 TEST(ItemNumber, WholeItemMustBeOneNumber) {
