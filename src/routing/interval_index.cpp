@@ -1,8 +1,10 @@
 #include "interval_index.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <numeric>
+#include <utility>
 
 namespace m4 {
 namespace {
@@ -13,49 +15,24 @@ bool holdsSomething(const IntervalIndex::Range& r, IntervalIndex::Ends ends) {
     return ends == IntervalIndex::Ends::Closed ? r.lo <= r.hi : r.lo < r.hi;
 }
 
-int positionOf(const std::vector<double>& values, double v) {
-    return static_cast<int>(std::lower_bound(values.begin(), values.end(), v) - values.begin());
-}
-
 } // namespace
 
 IntervalIndex::IntervalIndex(const std::vector<Range>& ranges, Ends ends, Winner winner) {
-    // Each end level, tagged with its range and side, sorted once: walking the sorted ends
-    // gives both the distinct levels and each end's rank among them without a search per end.
-    struct End {
-        double level;
-        int at; ///< 2 * range + 1 for an upper end
-    };
-    std::vector<End> sorted;
-    sorted.reserve(2 * ranges.size());
-    for (std::size_t i = 0; i < ranges.size(); ++i) {
-        if (!holdsSomething(ranges[i], ends)) continue;
-        sorted.push_back({ranges[i].lo, 2 * static_cast<int>(i)});
-        sorted.push_back({ranges[i].hi, 2 * static_cast<int>(i) + 1});
-    }
-    std::sort(sorted.begin(), sorted.end(),
-              [](const End& a, const End& b) { return a.level < b.level; });
-    std::vector<int> rank(2 * ranges.size());
-    for (const End& e : sorted) {
-        if (values_.empty() || values_.back() != e.level) values_.push_back(e.level);
-        rank[static_cast<std::size_t>(e.at)] = static_cast<int>(values_.size()) - 1;
-    }
-
+    const std::vector<int> rank = rankEnds(ranges, ends);
     const int slots = 2 * static_cast<int>(values_.size()) + 1;
     winners_.assign(static_cast<std::size_t>(slots), -1);
 
     // Ranges are painted in order of precedence and each slot keeps the first paint it gets.
-    // nextFree[s] leads to the first unpainted slot at or after s (path-halving union-find),
-    // so every slot is painted once and the whole build stays near linear.
+    // nextFree[s] leads to the first unpainted slot at or after s (union-find with the whole
+    // path pointed at its end), so every slot is painted once and the build stays near linear.
     std::vector<int> nextFree(static_cast<std::size_t>(slots) + 1);
     std::iota(nextFree.begin(), nextFree.end(), 0);
     auto findFree = [&nextFree](int s) {
-        while (nextFree[static_cast<std::size_t>(s)] != s) {
-            auto& link = nextFree[static_cast<std::size_t>(s)];
-            link = nextFree[static_cast<std::size_t>(link)];
-            s = link;
-        }
-        return s;
+        int free = s;
+        while (nextFree[static_cast<std::size_t>(free)] != free)
+            free = nextFree[static_cast<std::size_t>(free)];
+        while (s != free) s = std::exchange(nextFree[static_cast<std::size_t>(s)], free);
+        return free;
     };
 
     const int n = static_cast<int>(ranges.size());
@@ -73,9 +50,70 @@ IntervalIndex::IntervalIndex(const std::vector<Range>& ranges, Ends ends, Winner
     }
 }
 
+std::vector<int> IntervalIndex::rankEnds(const std::vector<Range>& ranges, Ends ends) {
+    // Each end level, tagged with its range and side, sorted once: walking the sorted ends
+    // gives both the distinct levels and each end's rank among them without a search per end.
+    // Tables list their ranges by level, so the lower ends and the upper ends usually come
+    // sorted already and one merge orders them all.
+    struct End {
+        double level;
+        int at; ///< 2 * range + 1 for an upper end
+    };
+    const auto byLevel = [](const End& a, const End& b) { return a.level < b.level; };
+    std::vector<End> lower;
+    std::vector<End> upper;
+    lower.reserve(ranges.size());
+    upper.reserve(ranges.size());
+    for (std::size_t i = 0; i < ranges.size(); ++i) {
+        if (!holdsSomething(ranges[i], ends)) continue;
+        lower.push_back({ranges[i].lo, 2 * static_cast<int>(i)});
+        upper.push_back({ranges[i].hi, 2 * static_cast<int>(i) + 1});
+    }
+    for (std::vector<End>* side : {&lower, &upper})
+        if (!std::is_sorted(side->begin(), side->end(), byLevel))
+            std::sort(side->begin(), side->end(), byLevel);
+    std::vector<End> sorted(lower.size() + upper.size());
+    std::merge(lower.begin(), lower.end(), upper.begin(), upper.end(), sorted.begin(), byLevel);
+
+    std::vector<int> rank(2 * ranges.size());
+    values_.reserve(sorted.size());
+    for (const End& e : sorted) {
+        if (values_.empty() || values_.back() != e.level) values_.push_back(e.level);
+        rank[static_cast<std::size_t>(e.at)] = static_cast<int>(values_.size()) - 1;
+    }
+    return rank;
+}
+
+int IntervalIndex::positionOf(double z) const {
+    // Gallop from the last answer in steps of 1, 2, 4 ... until z is passed, then search the
+    // last step: a few compares when z lies near the last level, never more than about twice
+    // a binary search of the whole list.
+    const auto begin = values_.begin();
+    const auto size = static_cast<std::ptrdiff_t>(values_.size());
+    std::ptrdiff_t lo = lastPosition_; // values_[lo - 1] < z is known when lo > 0
+    std::ptrdiff_t hi = lo;            // values_[hi] >= z is known when hi < size
+    std::ptrdiff_t step = 1;
+    if (lo < size && begin[lo] < z) {
+        hi = lo + 1;
+        while (hi < size && begin[hi] < z) {
+            lo = hi + 1;
+            hi = std::min(size, hi + step);
+            step *= 2;
+        }
+    } else {
+        while (lo > 0 && !(begin[lo - 1] < z)) {
+            hi = lo - 1;
+            lo = std::max<std::ptrdiff_t>(0, lo - step);
+            step *= 2;
+        }
+    }
+    lastPosition_ = static_cast<int>(std::lower_bound(begin + lo, begin + hi, z) - begin);
+    return lastPosition_;
+}
+
 int IntervalIndex::find(double z) const {
-    if (std::isnan(z)) return -1;
-    const int j = positionOf(values_, z);
+    if (values_.empty() || std::isnan(z)) return -1;
+    const int j = positionOf(z);
     const bool atValue =
         j < static_cast<int>(values_.size()) && values_[static_cast<std::size_t>(j)] == z;
     return winners_[static_cast<std::size_t>(2 * j + (atValue ? 1 : 0))];

@@ -32,11 +32,19 @@ class IntervalIndex {
     int find(double z) const;
 
   private:
+    /// Fills values_ with the distinct end levels and gives each end its place among them:
+    /// entry 2i for the lower end of range i, 2i + 1 for its upper end.
+    std::vector<int> rankEnds(const std::vector<Range>& ranges, Ends ends);
+    /// The first of values_ not below z (lower_bound), looked for outward from the last one
+    /// found: a level moves little from one evaluation to the next.
+    int positionOf(double z) const;
+
     // The distinct end levels, ascending. They cut the line into elementary slots: slot 2j + 1
     // is the level values_[j] itself, slot 2j the open gap below it, slot 2m the gap above
     // the highest level. Every slot lies wholly inside or wholly outside each range.
     std::vector<double> values_;
     std::vector<int> winners_ = {-1}; ///< winning range per slot, -1 for none
+    mutable int lastPosition_ = 0;    ///< the answer of the last positionOf
 };
 
 } // namespace m4

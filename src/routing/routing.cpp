@@ -54,17 +54,29 @@ class LevelRate {
             failure.area = F;
             return failure;
         }
-        const double total = totalOutflow(outlets_.FlowsAt(Z), data_.W); // m3/s
+        const double total = totalOutflow(flowsAt(Z), data_.W); // m3/s
         if (!std::isfinite(total)) return notFinite(period);
         const double rate = ((Qin - capped(total, data_.QA, capSet)) / F) / kAreaUnit; // m/s
         if (!std::isfinite(rate)) return notFinite(period);
         return rate;
     }
 
+    /// The outlet flows at level Z (m). The last ones are kept: a normal period's record and
+    /// the next period's first stage both ask for the level the period ended at.
+    const OutletFlows& flowsAt(double Z) {
+        if (!(lastLevel_ == Z)) {
+            lastFlows_ = outlets_.FlowsAt(Z);
+            lastLevel_ = Z;
+        }
+        return lastFlows_;
+    }
+
   private:
     const CaseData& data_;
     const OutletWorks& outlets_;
     AreaCurve curve_;
+    double lastLevel_ = std::nan(""); ///< m, none yet
+    OutletFlows lastFlows_;
 };
 
 /// The level at the end of period i from the level Zs at its start (m): one classical
@@ -94,8 +106,8 @@ Expected<double> rungeKuttaStep(LevelRate& levelRate, const CaseData& data, int 
 }
 
 /// The record of period i that ended at level Zn (m).
-Expected<PeriodRecord> periodRecord(const CaseData& data, const OutletWorks& outlets, int i,
-                                    double Zn, bool capSet) {
+Expected<PeriodRecord> periodRecord(const CaseData& data, LevelRate& levelRate, int i, double Zn,
+                                    bool capSet) {
     PeriodRecord record;
     record.period = i;
     record.inflow = data.QL[static_cast<std::size_t>(i)];
@@ -106,7 +118,7 @@ Expected<PeriodRecord> periodRecord(const CaseData& data, const OutletWorks& out
         record.level = data.ZM;
         record.total = record.inflow;
     } else {
-        const OutletFlows q = rounded(outlets.FlowsAt(Zn));
+        const OutletFlows q = rounded(levelRate.flowsAt(Zn));
         record.level = Round2(Zn);
         record.tunnels = q.tunnels;
         record.spillways = q.spillways;
@@ -155,7 +167,7 @@ Expected<RoutingResult> route(const CaseData& data) {
         bool capSet = false;
         const Expected<double> Zn = rungeKuttaStep(levelRate, data, i, Zs, capSet);
         if (!Zn) return Zn.failure();
-        Expected<PeriodRecord> record = periodRecord(data, outlets, i, *Zn, capSet);
+        Expected<PeriodRecord> record = periodRecord(data, levelRate, i, *Zn, capSet);
         if (!record) return record.failure();
         // A held period goes on from ZM, any other from the unrounded level.
         Zs = record->held ? data.ZM : *Zn;
