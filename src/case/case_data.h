@@ -5,6 +5,7 @@
 
 #include <QString>
 
+#include <array>
 #include <vector>
 
 namespace m4 {
@@ -54,6 +55,22 @@ struct DischargePoint {
     double ZZ0; ///< level, m
     double QQ;  ///< discharge, m3/s
 };
+
+/// The columns of each table in the order the case file and the report give them.
+inline constexpr std::array<double CurvePoint::*, 2> kCurveColumns{&CurvePoint::ZP, &CurvePoint::F};
+inline constexpr std::array<double Tunnel::*, 8> kTunnelColumns{
+    &Tunnel::B1,  &Tunnel::A1,  &Tunnel::C1,  &Tunnel::M11,
+    &Tunnel::B11, &Tunnel::A11, &Tunnel::C11, &Tunnel::GM};
+inline constexpr std::array<double Spillway::*, 3> kSpillwayColumns{&Spillway::M2, &Spillway::B2,
+                                                                    &Spillway::C2};
+inline constexpr std::array<double OrificeState::*, 6> kOrificeColumns{
+    &OrificeState::ZZ1, &OrificeState::ZZ2, &OrificeState::BB,
+    &OrificeState::AA,  &OrificeState::MM,  &OrificeState::VV};
+inline constexpr std::array<double VariableSpillwayState::*, 5> kVariableSpillwayColumns{
+    &VariableSpillwayState::ZZ3, &VariableSpillwayState::ZZ4, &VariableSpillwayState::MM,
+    &VariableSpillwayState::DD, &VariableSpillwayState::EE};
+inline constexpr std::array<double DischargePoint::*, 2> kDischargeColumns{&DischargePoint::ZZ0,
+                                                                           &DischargePoint::QQ};
 
 struct CaseData {
     QString projectName;

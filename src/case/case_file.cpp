@@ -1,3 +1,5 @@
+// The writer of the case file and the checks a case passes before it is written.
+
 #include "case_file.h"
 
 #include "common/atomic_file.h"
@@ -6,22 +8,14 @@
 #include "text_convert.h"
 
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 
-#include <algorithm>
 #include <array>
 #include <cmath>
 
 namespace m4 {
 namespace {
 
-/// No legal case comes near this size (bytes); larger files are refused unread.
-constexpr qint64 kMaxCaseBytes = 64 * 1024 * 1024;
-/// Bytes read from the disk at a time (bytes).
-constexpr qint64 kReadChunk = 1024 * 1024;
-
-constexpr QByteArrayView kUtf8Bom("\xEF\xBB\xBF");
 constexpr QLatin1StringView kLineEnd("\r\n");
 
 bool isBlank(QChar c) {
@@ -33,229 +27,6 @@ bool isLineEnd(QChar c) {
 
 Failure failureAt(Fault fault, const QString& file, int line, const QString& text = {}) {
     return Failure{fault, file, line, text};
-}
-
-QString trimmedBlanks(QStringView text) {
-    qsizetype from = 0;
-    qsizetype to = text.size();
-    while (from < to && isBlank(text[from])) ++from;
-    while (to > from && isBlank(text[to - 1])) --to;
-    return text.sliced(from, to - from).toString();
-}
-
-/// A count item refused with its field's name.
-Failure countFailure(Fault fault, const QString& file, int line, int field, QStringView text) {
-    Failure failure = failureAt(fault, file, line, trimmedBlanks(text));
-    failure.datum = fieldInfo(field).name;
-    return failure;
-}
-
-struct Item {
-    QStringView text;
-    int line = 0; ///< 1-based line of the case file
-};
-
-/// Walks the items of a decoded case file. Commas and line ends (CR LF, LF or CR) end an item;
-/// blanks before an item are skipped; a quoted item runs to the next quote on its line and
-/// whatever follows it up to the next comma or line end is dropped.
-class ItemReader {
-  public:
-    explicit ItemReader(QStringView text) : text_(text) {}
-
-    std::optional<Item> next() {
-        const qsizetype size = text_.size();
-        if (pos_ >= size && !afterComma_) return std::nullopt;
-        afterComma_ = false;
-        while (pos_ < size && isBlank(text_[pos_])) ++pos_;
-        Item item{{}, line_};
-        if (pos_ < size && text_[pos_] == u'"') {
-            const qsizetype start = pos_ + 1;
-            qsizetype end = start;
-            while (end < size && text_[end] != u'"' && !isLineEnd(text_[end])) ++end;
-            item.text = text_.sliced(start, end - start);
-            pos_ = end;
-            while (pos_ < size && text_[pos_] != u',' && !isLineEnd(text_[pos_])) ++pos_;
-        } else {
-            const qsizetype start = pos_;
-            while (pos_ < size && text_[pos_] != u',' && !isLineEnd(text_[pos_])) ++pos_;
-            item.text = text_.sliced(start, pos_ - start);
-        }
-        if (pos_ < size) {
-            if (text_[pos_] == u',') {
-                afterComma_ = true;
-                ++pos_;
-            } else {
-                const bool crlf =
-                    text_[pos_] == u'\r' && pos_ + 1 < size && text_[pos_ + 1] == u'\n';
-                pos_ += crlf ? 2 : 1;
-                ++line_;
-            }
-        }
-        return item;
-    }
-
-    /// The last line of the text (a final line end does not start another line).
-    int endLine() const {
-        const bool endsWithLineEnd = !text_.isEmpty() && isLineEnd(text_.back());
-        return std::max(1, endsWithLineEnd ? line_ - 1 : line_);
-    }
-
-  private:
-    QStringView text_;
-    qsizetype pos_ = 0;
-    int line_ = 1;
-    bool afterComma_ = false; ///< a comma was read, so one more item follows on its line
-};
-
-/// The fault of a count above its table's largest: tunnels and spillways have their own.
-Fault tooLargeFault(int field) {
-    switch (field) {
-    case kFieldG0:
-        return Fault::TunnelsAbove10;
-    case kFieldH0:
-        return Fault::SpillwaysAbove10;
-    default:
-        return Fault::CountTooLarge;
-    }
-}
-
-/// Items of one case file with the failures of reading them; the first failure stops it.
-class CaseItems {
-  public:
-    CaseItems(QStringView text, const QString& file) : reader_(text), file_(file) {}
-
-    bool next(Item& item) {
-        if (auto read = reader_.next()) {
-            item = *read;
-            return true;
-        }
-        return fail(failureAt(Fault::TooFewItems, file_, reader_.endLine()));
-    }
-
-    /// An item the run reads as a number: a number in full, finite.
-    bool number(double& value) {
-        Item item;
-        if (!next(item)) return false;
-        return numberOf(item, value);
-    }
-
-    /// A count the run loops over: whole, from 0 up to its limit.
-    bool count(int field, int& value) {
-        Item item;
-        double number = 0;
-        if (!next(item) || !numberOf(item, number)) return false;
-        if (number < 0 || number != std::floor(number))
-            return fail(countFailure(Fault::CountNotWhole, file_, item.line, field, item.text));
-        if (number > largestCount(tableOfCountField(field)))
-            return fail(countFailure(tooLargeFault(field), file_, item.line, field, item.text));
-        value = static_cast<int>(number);
-        return true;
-    }
-
-    bool fail(Failure failure) {
-        failure_ = std::move(failure);
-        return false;
-    }
-    const Failure& failure() const { return failure_; }
-    const QString& file() const { return file_; }
-
-  private:
-    bool numberOf(const Item& item, double& value) {
-        const auto number = itemNumber(item.text);
-        if (!number)
-            return fail(failureAt(Fault::NotANumber, file_, item.line, trimmedBlanks(item.text)));
-        if (!std::isfinite(*number))
-            return fail(failureAt(Fault::NotFinite, file_, item.line, trimmedBlanks(item.text)));
-        value = *number;
-        return true;
-    }
-
-    ItemReader reader_;
-    QString file_;
-    Failure failure_{Fault::TooFewItems, {}, 0, {}};
-};
-
-/// Line of the byte at offset: line ends before it, CR LF counted once.
-int lineOfByte(const QByteArray& bytes, qsizetype offset) {
-    int line = 1;
-    for (qsizetype i = 0; i < offset && i < bytes.size(); ++i) {
-        if (bytes[i] == '\n')
-            ++line;
-        else if (bytes[i] == '\r' && (i + 1 >= bytes.size() || bytes[i + 1] != '\n'))
-            ++line;
-    }
-    return line;
-}
-
-Expected<QString> decodeCase(const QByteArray& bytes, const QString& file) {
-    if (bytes.size() > kMaxCaseBytes) return failureAt(Fault::FileTooLarge, file, 0);
-    if (bytes.startsWith(kUtf8Bom)) return failureAt(Fault::Utf8Bom, file, 1);
-    qsizetype bad = 0;
-    auto text = decodeGbk(bytes, &bad);
-    if (!text) {
-        Failure failure = failureAt(Fault::NotGbk, file, lineOfByte(bytes, bad));
-        failure.number = static_cast<int>(bad + 1);
-        return failure;
-    }
-    return std::move(*text);
-}
-
-Expected<QByteArray> readCaseBytes(const QString& path) {
-    const QFileInfo info(path);
-    if (!info.exists()) return failureAt(Fault::FileMissing, path, 0);
-    if (info.isFile() && info.size() > kMaxCaseBytes)
-        return failureAt(Fault::FileTooLarge, path, 0);
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return failureAt(Fault::FileUnreadable, path, 0, file.errorString());
-    // Read in pieces up to one byte past the limit: the size of a device or a growing file
-    // cannot be trusted.
-    QByteArray bytes;
-    while (bytes.size() <= kMaxCaseBytes) {
-        const QByteArray piece = file.read(std::min(kReadChunk, kMaxCaseBytes + 1 - bytes.size()));
-        if (piece.isEmpty()) break;
-        bytes += piece;
-    }
-    if (file.error() != QFileDevice::NoError)
-        return failureAt(Fault::FileUnreadable, path, 0, file.errorString());
-    if (bytes.size() > kMaxCaseBytes) return failureAt(Fault::FileTooLarge, path, 0);
-    return bytes;
-}
-
-template <class Row, std::size_t N>
-bool readRows(CaseItems& items, int count, std::vector<Row>& rows,
-              const std::array<double Row::*, N>& columns) {
-    rows.assign(static_cast<std::size_t>(count), Row{});
-    for (Row& row : rows)
-        for (double Row::*column : columns)
-            if (!items.number(row.*column)) return false;
-    return true;
-}
-
-constexpr std::array<double CurvePoint::*, 2> kCurveColumns{&CurvePoint::ZP, &CurvePoint::F};
-constexpr std::array<double Tunnel::*, 8> kTunnelColumns{&Tunnel::B1,  &Tunnel::A1,  &Tunnel::C1,
-                                                         &Tunnel::M11, &Tunnel::B11, &Tunnel::A11,
-                                                         &Tunnel::C11, &Tunnel::GM};
-constexpr std::array<double Spillway::*, 3> kSpillwayColumns{&Spillway::M2, &Spillway::B2,
-                                                             &Spillway::C2};
-constexpr std::array<double OrificeState::*, 6> kOrificeColumns{
-    &OrificeState::ZZ1, &OrificeState::ZZ2, &OrificeState::BB,
-    &OrificeState::AA,  &OrificeState::MM,  &OrificeState::VV};
-constexpr std::array<double VariableSpillwayState::*, 5> kVariableSpillwayColumns{
-    &VariableSpillwayState::ZZ3, &VariableSpillwayState::ZZ4, &VariableSpillwayState::MM,
-    &VariableSpillwayState::DD, &VariableSpillwayState::EE};
-constexpr std::array<double DischargePoint::*, 2> kDischargeColumns{&DischargePoint::ZZ0,
-                                                                    &DischargePoint::QQ};
-constexpr std::array<double CaseData::*, 5> kRoutingParameters{
-    &CaseData::ZM, &CaseData::Z0, &CaseData::Q0, &CaseData::W, &CaseData::QA};
-
-/// The rows a count text gives the window, or the failure naming the count.
-Expected<int> windowRows(int table, const QString& countText, int line, const QString& file) {
-    const auto rows = rowsFromCount(table, countText);
-    if (rows && *rows >= 0) return *rows;
-    const bool negative = rows || numericValue(countText) < 0;
-    return countFailure(negative ? Fault::CountNotWhole : Fault::CountTooLarge, file, line,
-                        countFieldOf(table), countText);
 }
 
 bool isAscii(const QString& text) {
@@ -370,90 +141,6 @@ std::optional<Failure> writeCaseFile(const QString& folder, const QString& name,
     const QString path = joinPath(folder, name);
     if (hasFolderSeparator(name)) return failureAt(Fault::NameHasSeparator, path, 0);
     return writeCaseFile(path, text);
-}
-
-Expected<CaseText> loadCaseText(const QString& path) {
-    auto bytes = readCaseBytes(path);
-    if (!bytes) return bytes.failure();
-    return parseCaseText(*bytes, path);
-}
-
-Expected<CaseData> readCaseData(const QString& path) {
-    auto bytes = readCaseBytes(path);
-    if (!bytes) return bytes.failure();
-    return parseCaseData(*bytes, path);
-}
-
-Expected<CaseText> parseCaseText(const QByteArray& bytes, const QString& file) {
-    const auto decoded = decodeCase(bytes, file);
-    if (!decoded) return decoded.failure();
-    CaseItems items(*decoded, file);
-    CaseText text;
-    std::array<int, kFieldCount> fieldLines{};
-    Item item;
-    for (int s = 0; s < kSectionCount; ++s) {
-        const SectionInfo& section = sectionInfo(s);
-        for (int f = section.firstField; f <= section.lastField; ++f) {
-            if (!items.next(item)) return items.failure();
-            text.fields[static_cast<std::size_t>(f)] = item.text.toString();
-            fieldLines[static_cast<std::size_t>(f)] = item.line;
-        }
-        const int field = countFieldOf(section.table);
-        const auto rows = windowRows(section.table, text.fields[static_cast<std::size_t>(field)],
-                                     fieldLines[static_cast<std::size_t>(field)], file);
-        if (!rows) return rows.failure();
-        text.resizeTable(section.table, *rows);
-        for (auto& row : text.tables[static_cast<std::size_t>(section.table)]) {
-            for (QString& cell : row) {
-                if (!items.next(item)) return items.failure();
-                auto cellText = itemCellText(item.text);
-                // An overflowing number has no cell text that would read back as itself.
-                if (!cellText)
-                    return failureAt(Fault::NotFinite, file, item.line, trimmedBlanks(item.text));
-                cell = std::move(*cellText);
-            }
-        }
-    }
-    return text;
-}
-
-Expected<CaseData> parseCaseData(const QByteArray& bytes, const QString& file) {
-    const auto decoded = decodeCase(bytes, file);
-    if (!decoded) return decoded.failure();
-    CaseItems items(*decoded, file);
-    CaseData data;
-    Item item;
-    int count = 0;
-
-    if (!items.next(item)) return items.failure();
-    data.projectName = item.text.toString();
-    if (!items.next(item)) return items.failure();
-    data.frequency = item.text.toString();
-
-    if (!items.count(kFieldK, count) || !readRows(items, count, data.curve, kCurveColumns))
-        return items.failure();
-
-    if (!items.count(kFieldJ, count) || !items.number(data.T)) return items.failure();
-    data.QL.assign(static_cast<std::size_t>(count) + 1, 0.0);
-    for (double& q : data.QL)
-        if (!items.number(q)) return items.failure();
-
-    for (double CaseData::*parameter : kRoutingParameters)
-        if (!items.number(data.*parameter)) return items.failure();
-
-    if (!items.count(kFieldG0, count) || !readRows(items, count, data.tunnels, kTunnelColumns))
-        return items.failure();
-    if (!items.count(kFieldH0, count) || !readRows(items, count, data.spillways, kSpillwayColumns))
-        return items.failure();
-    if (!items.count(kFieldKK1, count) || !readRows(items, count, data.orifices, kOrificeColumns))
-        return items.failure();
-    if (!items.count(kFieldKK0, count) ||
-        !readRows(items, count, data.variableSpillways, kVariableSpillwayColumns))
-        return items.failure();
-    if (!items.count(kFieldKK2, count) ||
-        !readRows(items, count, data.dischargeTable, kDischargeColumns))
-        return items.failure();
-    return data;
 }
 
 } // namespace m4

@@ -8,6 +8,7 @@
 #include <cmath>
 #include <limits>
 #include <string>
+#include <string_view>
 #include <system_error>
 
 namespace m4 {
@@ -22,13 +23,34 @@ constexpr qsizetype kPlainItemMaxLength = 24;
 /// a text that reads back as infinity.
 constexpr double kLargestCellNumber = 1.79769313486231e308;
 
-bool isBlank(QChar c) {
+/// A code unit of the text being read: UTF-16 from the window, bytes from a case file. A GBK
+/// byte above 0x7F is never a digit, a sign, a point or a blank.
+char16_t unitAt(QStringView text, qsizetype i) {
+    return text[i].unicode();
+}
+char16_t unitAt(std::string_view text, qsizetype i) {
+    return static_cast<unsigned char>(text[static_cast<std::size_t>(i)]);
+}
+qsizetype sizeOf(QStringView text) {
+    return text.size();
+}
+qsizetype sizeOf(std::string_view text) {
+    return static_cast<qsizetype>(text.size());
+}
+QStringView sliceOf(QStringView text, qsizetype from, qsizetype n) {
+    return text.sliced(from, n);
+}
+std::string_view sliceOf(std::string_view text, qsizetype from, qsizetype n) {
+    return text.substr(static_cast<std::size_t>(from), static_cast<std::size_t>(n));
+}
+
+bool isBlank(char16_t c) {
     return c == u' ' || c == u'\t';
 }
-bool isDigit(QChar c) {
+bool isDigit(char16_t c) {
     return c >= u'0' && c <= u'9';
 }
-bool isExponentLetter(QChar c) {
+bool isExponentLetter(char16_t c) {
     return c == u'E' || c == u'e' || c == u'D' || c == u'd';
 }
 
@@ -70,85 +92,88 @@ struct Scanned {
     long long exponent = 0;
 };
 
-/// Scans sign, digits, one ".", and an exponent (E or D) that has digits. With skipBlanks,
-/// blanks and tabs are passed over anywhere, as the forgiving reading of a text wants.
-Scanned scanNumber(QStringView text, bool skipBlanks) {
-    Scanned s;
-    qsizetype i = 0;
-    const qsizetype n = text.size();
-    auto skip = [&] {
+/// A position in a text being scanned; with skipBlanks, blanks and tabs are passed over
+/// anywhere, as the forgiving reading of a text wants.
+template <class Text> struct Cursor {
+    Text text;
+    bool skipBlanks;
+    qsizetype at = 0;
+
+    /// The unit at the position after any blanks to skip, or 0 at the end.
+    char16_t peek() {
         if (skipBlanks)
-            while (i < n && isBlank(text[i])) ++i;
-    };
-    skip();
-    if (i < n && (text[i] == u'+' || text[i] == u'-')) {
-        s.negative = text[i] == u'-';
-        ++i;
+            while (at < sizeOf(text) && isBlank(unitAt(text, at))) ++at;
+        return at < sizeOf(text) ? unitAt(text, at) : 0;
     }
+    /// Takes a sign; true when it is a minus.
+    bool sign() {
+        const char16_t c = peek();
+        if (c == u'+' || c == u'-') ++at;
+        return c == u'-';
+    }
+};
+
+/// Sign, digits and one ".": the mantissa.
+template <class Text> void scanMantissa(Cursor<Text>& in, Scanned& s) {
+    s.negative = in.sign();
     if (s.negative) s.chars.push_back('-');
     bool seenPoint = false;
     bool seenSignificant = false;
     int integerDigits = 0;
     int zerosAfterPoint = 0;
-    for (;;) {
-        skip();
-        if (i >= n) break;
-        const QChar c = text[i];
+    for (char16_t c = in.peek();; c = in.peek()) {
         if (isDigit(c)) {
             s.hasDigits = true;
-            s.chars.push_back(static_cast<char>(c.unicode()));
-            if (c != u'0') seenSignificant = true;
+            s.chars.push_back(static_cast<char>(c));
+            seenSignificant = seenSignificant || c != u'0';
             if (!seenPoint && seenSignificant) ++integerDigits;
             if (seenPoint && !seenSignificant) ++zerosAfterPoint;
-            ++i;
         } else if (c == u'.' && !seenPoint) {
             seenPoint = true;
             s.chars.push_back('.');
-            ++i;
         } else {
             break;
         }
+        ++in.at;
     }
     s.leadingOrder = integerDigits > 0 ? integerDigits : -zerosAfterPoint;
-    s.end = i;
-    if (!s.hasDigits) return s;
+    s.end = in.at;
+}
 
-    // The exponent counts only when digits follow its letter and sign.
-    if (i < n && isExponentLetter(text[i])) {
-        qsizetype j = i + 1;
-        auto skipAt = [&] {
-            if (skipBlanks)
-                while (j < n && isBlank(text[j])) ++j;
-        };
-        skipAt();
-        bool expNegative = false;
-        if (j < n && (text[j] == u'+' || text[j] == u'-')) {
-            expNegative = text[j] == u'-';
-            ++j;
-        }
-        const std::size_t mark = s.chars.size();
-        s.chars.push_back('e');
-        if (expNegative) s.chars.push_back('-');
-        bool hasExponentDigits = false;
-        for (;;) {
-            skipAt();
-            if (j >= n || !isDigit(text[j])) break;
-            const int digit = text[j].unicode() - u'0';
-            s.chars.push_back(static_cast<char>('0' + digit));
-            if (s.exponent > std::numeric_limits<int>::max() / 10)
-                s.exponentHuge = true;
-            else
-                s.exponent = s.exponent * 10 + digit;
-            hasExponentDigits = true;
-            ++j;
-        }
-        if (hasExponentDigits) {
-            s.exponentNegative = expNegative;
-            s.end = j;
-        } else {
-            s.chars.truncate(mark);
-        }
+/// The exponent after the letter E or D; it counts only when digits follow the letter and sign.
+template <class Text> void scanExponent(Cursor<Text> in, Scanned& s) {
+    ++in.at; // the letter
+    const bool negative = in.sign();
+    const std::size_t mark = s.chars.size();
+    s.chars.push_back('e');
+    if (negative) s.chars.push_back('-');
+    long long exponent = 0;
+    bool huge = false;
+    bool hasDigits = false;
+    for (char16_t c = in.peek(); isDigit(c); c = in.peek()) {
+        s.chars.push_back(static_cast<char>(c));
+        const int digit = c - u'0';
+        huge = huge || exponent > std::numeric_limits<int>::max() / 10;
+        if (!huge) exponent = exponent * 10 + digit;
+        hasDigits = true;
+        ++in.at;
     }
+    if (!hasDigits) {
+        s.chars.truncate(mark);
+        return;
+    }
+    s.exponent = exponent;
+    s.exponentHuge = huge;
+    s.exponentNegative = negative;
+    s.end = in.at;
+}
+
+/// Scans sign, digits, one ".", and an exponent (E or D) that has digits.
+template <class Text> Scanned scanNumber(Text text, bool skipBlanks) {
+    Scanned s;
+    Cursor<Text> in{text, skipBlanks};
+    scanMantissa(in, s);
+    if (s.hasDigits && isExponentLetter(in.peek())) scanExponent(in, s);
     return s;
 }
 
@@ -184,7 +209,7 @@ Plain plainDecimal(QStringView item, SignificantDigits& form) {
     int integerDigits = 0;   // significant digits before the point
     int zerosAfterPoint = 0; // zeros between the point and the first significant digit
     for (; i < n; ++i) {
-        const QChar c = item[i];
+        const char16_t c = item[i].unicode();
         if (c == u'.' && !seenPoint) {
             seenPoint = true;
         } else if (isDigit(c)) {
@@ -194,7 +219,7 @@ Plain plainDecimal(QStringView item, SignificantDigits& form) {
                 continue;
             }
             if (form.count == kSignificantDigits) return Plain::No;
-            form.digits[static_cast<std::size_t>(form.count++)] = static_cast<char>(c.unicode());
+            form.digits[static_cast<std::size_t>(form.count++)] = static_cast<char>(c);
             if (!seenPoint) ++integerDigits;
         } else {
             return Plain::No;
@@ -254,16 +279,39 @@ std::optional<QString> itemCellText(QStringView item) {
     return cellText(value);
 }
 
-std::optional<double> itemNumber(QStringView item) {
+namespace {
+
+/// The run's reading of an item: blanks around it, then one number in full.
+template <class Text> std::optional<double> strictNumber(Text item) {
     qsizetype from = 0;
-    qsizetype to = item.size();
-    while (from < to && isBlank(item[from])) ++from;
-    while (to > from && isBlank(item[to - 1])) --to;
-    const QStringView trimmed = item.sliced(from, to - from);
-    if (trimmed.isEmpty()) return 0.0;
+    qsizetype to = sizeOf(item);
+    while (from < to && isBlank(unitAt(item, from))) ++from;
+    while (to > from && isBlank(unitAt(item, to - 1))) --to;
+    const Text trimmed = sliceOf(item, from, to - from);
+    if (sizeOf(trimmed) == 0) return 0.0;
     const Scanned s = scanNumber(trimmed, false);
-    if (!s.hasDigits || s.end != trimmed.size()) return std::nullopt;
+    if (!s.hasDigits || s.end != sizeOf(trimmed)) return std::nullopt;
     return valueOf(s);
+}
+
+} // namespace
+
+std::optional<double> itemNumber(QStringView item) {
+    return strictNumber(item);
+}
+
+std::optional<double> itemNumber(std::string_view item) {
+    // Most items are plain numbers that from_chars reads whole, with the value the scan would
+    // give; the rest (a "+" or "D", blanks, signs of trouble) take the scan.
+    const char* first = item.data();
+    const char* last = first + item.size();
+    const char* digits = first != last && *first == '-' ? first + 1 : first;
+    if (digits != last && (isDigit(static_cast<unsigned char>(*digits)) || *digits == '.')) {
+        double value = 0;
+        const auto [end, ec] = std::from_chars(first, last, value, std::chars_format::general);
+        if (ec == std::errc() && end == last) return value;
+    }
+    return strictNumber(item);
 }
 
 } // namespace m4

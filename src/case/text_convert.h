@@ -5,6 +5,7 @@
 #include <QStringView>
 
 #include <optional>
+#include <string_view>
 
 namespace m4 {
 
@@ -33,5 +34,7 @@ std::optional<QString> itemCellText(QStringView item);
 /// An item of the case file read as a number by the run: blanks around it allowed, empty gives
 /// 0, anything else must read as a number in full. nullopt when it does not.
 std::optional<double> itemNumber(QStringView item);
+/// The same for an item of a case file's bytes (GBK; only ASCII can read as a number).
+std::optional<double> itemNumber(std::string_view item);
 
 } // namespace m4

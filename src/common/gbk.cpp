@@ -1,7 +1,10 @@
 #include "gbk.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <cstring>
 #include <iconv.h>
+#include <vector>
 
 namespace m4 {
 namespace {
@@ -48,6 +51,9 @@ bool isAsciiByte(char b) {
     return static_cast<unsigned char>(b) < 0x80;
 }
 
+/// The high bit of each of eight bytes read as one word: none is set in eight ASCII bytes.
+constexpr std::uint64_t kHighBits = 0x8080808080808080;
+
 /// A GBK lead byte, always followed by a trail byte that may look like ASCII.
 bool isLeadByte(char b) {
     const auto u = static_cast<unsigned char>(b);
@@ -89,6 +95,40 @@ std::optional<QString> decodeGbk(const QByteArray& bytes, qsizetype* badOffset) 
     }
     text.truncate(out - text.data());
     return text;
+}
+
+std::optional<qsizetype> firstNonGbkByte(const QByteArray& bytes) {
+    const qsizetype size = bytes.size();
+    const char* in = bytes.constData();
+    /// The first byte at or after i that is not ASCII.
+    const auto nextNonAscii = [in, size](qsizetype i) {
+        for (; i + 8 <= size; i += 8) {
+            std::uint64_t word = 0;
+            std::memcpy(&word, in + i, sizeof word);
+            if ((word & kHighBits) != 0) break;
+        }
+        while (i < size && isAsciiByte(in[i])) ++i;
+        return i;
+    };
+    qsizetype i = nextNonAscii(0);
+    if (i == size) return std::nullopt;
+    Converter converter(kUtf16, kGbk);
+    std::vector<char16_t> scratch;
+    while (i < size) {
+        qsizetype end = i;
+        while (end < size && !isAsciiByte(in[end])) end += isLeadByte(in[end]) ? 2 : 1;
+        end = std::min(end, size);
+        scratch.resize(static_cast<std::size_t>(end - i));
+        std::size_t bad = 0;
+        const auto written = converter.valid()
+                                 ? converter.run(in + i, static_cast<std::size_t>(end - i),
+                                                 reinterpret_cast<char*>(scratch.data()),
+                                                 scratch.size() * sizeof(char16_t), &bad)
+                                 : std::nullopt;
+        if (!written) return i + static_cast<qsizetype>(bad);
+        i = nextNonAscii(end);
+    }
+    return std::nullopt;
 }
 
 std::optional<QByteArray> encodeGbk(const QString& text, qsizetype* badIndex) {

@@ -11,6 +11,10 @@ namespace m4 {
 /// Decode GBK bytes; nullopt with the offset of the first bad byte in *badOffset.
 std::optional<QString> decodeGbk(const QByteArray& bytes, qsizetype* badOffset = nullptr);
 
+/// The offset of the first byte that is not GBK, or nullopt when all bytes are GBK text. Checks
+/// without decoding: ASCII, most of a case file, is passed over eight bytes at a time.
+std::optional<qsizetype> firstNonGbkByte(const QByteArray& bytes);
+
 /// Encode as GBK; nullopt when a character has no GBK form (*badIndex gets its index).
 std::optional<QByteArray> encodeGbk(const QString& text, qsizetype* badIndex = nullptr);
 
