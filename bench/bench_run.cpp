@@ -1,9 +1,8 @@
-// A run in memory: read the case file bytes, route, build the report and encode it.
+// A run in memory: read the case file bytes, route, build the report's bytes.
 
 #include "bench_cases.h"
 
 #include "case/case_file.h"
-#include "common/gbk.h"
 #include "output/report.h"
 #include "routing/routing.h"
 
@@ -15,8 +14,8 @@ void runInMemory(benchmark::State& state, const QByteArray& bytes) {
     for (auto _ : state) {
         const auto routed = m4::bench::routedCase(state, bytes);
         if (!routed) return;
-        auto report = m4::encodeGbk(
-            m4::reportText(routed->first, routed->second, QStringLiteral("/tmp/bench.out")));
+        auto report =
+            m4::reportBytes(routed->first, routed->second, QStringLiteral("/tmp/bench.out"));
         benchmark::DoNotOptimize(report);
     }
 }
@@ -51,18 +50,9 @@ void BM_LargestReport(benchmark::State& state) {
         m4::parseCaseData(m4::bench::caseBytes(m4::bench::largestCase()), QStringLiteral("b.INT"));
     const auto result = m4::route(*data);
     for (auto _ : state)
-        benchmark::DoNotOptimize(m4::reportText(*data, *result, QStringLiteral("/tmp/b.out")));
+        benchmark::DoNotOptimize(m4::reportBytes(*data, *result, QStringLiteral("/tmp/b.out")));
 }
 BENCHMARK(BM_LargestReport)->Unit(benchmark::kMillisecond);
-
-void BM_LargestEncode(benchmark::State& state) {
-    const auto data =
-        m4::parseCaseData(m4::bench::caseBytes(m4::bench::largestCase()), QStringLiteral("b.INT"));
-    const auto result = m4::route(*data);
-    const QString report = m4::reportText(*data, *result, QStringLiteral("/tmp/b.out"));
-    for (auto _ : state) benchmark::DoNotOptimize(m4::encodeGbk(report));
-}
-BENCHMARK(BM_LargestEncode)->Unit(benchmark::kMillisecond);
 
 } // namespace
 

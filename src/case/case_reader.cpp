@@ -220,11 +220,11 @@ class CaseItems {
         double number = 0;
         if (!next(item) || !numberOf(item, number)) return false;
         if (number < 0 || number != std::floor(number))
-            return fail(countFailure(Fault::CountNotWhole, file_, item.line, field,
-                                     shownText(item.bytes)));
+            return fail(
+                countFailure(Fault::CountNotWhole, file_, item.line, field, shownText(item.bytes)));
         if (number > largestCount(tableOfCountField(field)))
-            return fail(countFailure(tooLargeFault(field), file_, item.line, field,
-                                     shownText(item.bytes)));
+            return fail(
+                countFailure(tooLargeFault(field), file_, item.line, field, shownText(item.bytes)));
         value = static_cast<int>(number);
         return true;
     }
@@ -400,8 +400,7 @@ Expected<CaseData> parseCaseData(const QByteArray& bytes, const QString& file) {
     if (!items.count(kFieldG0, count) || !readRows(items, count, data.tunnels, kTunnelColumns) ||
         !items.count(kFieldH0, count) ||
         !readRows(items, count, data.spillways, kSpillwayColumns) ||
-        !items.count(kFieldKK1, count) ||
-        !readRows(items, count, data.orifices, kOrificeColumns) ||
+        !items.count(kFieldKK1, count) || !readRows(items, count, data.orifices, kOrificeColumns) ||
         !items.count(kFieldKK0, count) ||
         !readRows(items, count, data.variableSpillways, kVariableSpillwayColumns) ||
         !items.count(kFieldKK2, count) ||

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <cstring>
 #include <iconv.h>
+#include <memory>
 #include <vector>
 
 namespace m4 {
@@ -15,15 +16,31 @@ constexpr const char* kGbk = "GBK";
 /// iconv reports failure with this handle.
 const iconv_t kNoConverter = reinterpret_cast<iconv_t>(-1);
 
+/// GBK leaves ASCII as it is; only runs of other characters need the converter.
+bool isAsciiByte(char b) {
+    return static_cast<unsigned char>(b) < 0x80;
+}
+
+/// The high bit of each of eight bytes read as one word: none is set in eight ASCII bytes.
+constexpr std::uint64_t kHighBits = 0x8080808080808080;
+
+/// A GBK lead byte, always followed by a trail byte that may look like ASCII.
+bool isLeadByte(char b) {
+    const auto u = static_cast<unsigned char>(b);
+    return u >= 0x81 && u <= 0xFE;
+}
+
+} // namespace
+
 /// One iconv conversion descriptor, closed when it goes out of scope.
-class Converter {
+class GbkConverter {
   public:
-    Converter(const char* to, const char* from) : cd_(iconv_open(to, from)) {}
-    ~Converter() {
+    GbkConverter(const char* to, const char* from) : cd_(iconv_open(to, from)) {}
+    ~GbkConverter() {
         if (cd_ != kNoConverter) iconv_close(cd_);
     }
-    Converter(const Converter&) = delete;
-    Converter& operator=(const Converter&) = delete;
+    GbkConverter(const GbkConverter&) = delete;
+    GbkConverter& operator=(const GbkConverter&) = delete;
     bool valid() const { return cd_ != kNoConverter; }
 
     /// Converts all of [in, in + inSize) into out; returns the bytes written, or the input
@@ -46,29 +63,13 @@ class Converter {
     iconv_t cd_;
 };
 
-/// GBK leaves ASCII as it is; only runs of other characters need the converter.
-bool isAsciiByte(char b) {
-    return static_cast<unsigned char>(b) < 0x80;
-}
-
-/// The high bit of each of eight bytes read as one word: none is set in eight ASCII bytes.
-constexpr std::uint64_t kHighBits = 0x8080808080808080;
-
-/// A GBK lead byte, always followed by a trail byte that may look like ASCII.
-bool isLeadByte(char b) {
-    const auto u = static_cast<unsigned char>(b);
-    return u >= 0x81 && u <= 0xFE;
-}
-
-} // namespace
-
 std::optional<QString> decodeGbk(const QByteArray& bytes, qsizetype* badOffset) {
     const qsizetype size = bytes.size();
     const char* in = bytes.constData();
     // Every GBK character is one or two bytes and becomes one UTF-16 unit.
     QString text(size, Qt::Uninitialized);
     QChar* out = text.data();
-    std::optional<Converter> converter;
+    std::optional<GbkConverter> converter;
     qsizetype i = 0;
     while (i < size) {
         if (isAsciiByte(in[i])) {
@@ -112,7 +113,7 @@ std::optional<qsizetype> firstNonGbkByte(const QByteArray& bytes) {
     };
     qsizetype i = nextNonAscii(0);
     if (i == size) return std::nullopt;
-    Converter converter(kUtf16, kGbk);
+    GbkConverter converter(kUtf16, kGbk);
     std::vector<char16_t> scratch;
     while (i < size) {
         qsizetype end = i;
@@ -131,37 +132,48 @@ std::optional<qsizetype> firstNonGbkByte(const QByteArray& bytes) {
     return std::nullopt;
 }
 
-std::optional<QByteArray> encodeGbk(const QString& text, qsizetype* badIndex) {
+GbkEncoder::GbkEncoder() = default;
+GbkEncoder::~GbkEncoder() = default;
+
+bool GbkEncoder::append(QStringView text, QByteArray& out, qsizetype* badIndex) {
     const qsizetype size = text.size();
-    const QChar* in = text.constData();
+    const QChar* in = text.data();
+    const qsizetype before = out.size();
     // A UTF-16 unit becomes at most two GBK bytes.
-    QByteArray bytes(size * 2, Qt::Uninitialized);
-    char* out = bytes.data();
-    std::optional<Converter> converter;
+    out.resize(before + size * 2);
+    char* to = out.data() + before;
     qsizetype i = 0;
     while (i < size) {
         if (in[i].unicode() < 0x80) {
-            *out++ = static_cast<char>(in[i++].unicode());
+            *to++ = static_cast<char>(in[i++].unicode());
             continue;
         }
         qsizetype end = i;
         while (end < size && in[end].unicode() >= 0x80) ++end;
-        if (!converter) converter.emplace(kGbk, kUtf16);
+        if (!converter_) converter_ = std::make_unique<GbkConverter>(kGbk, kUtf16);
         std::size_t bad = 0;
         const auto written =
-            converter->valid()
-                ? converter->run(reinterpret_cast<const char*>(in + i),
-                                 static_cast<std::size_t>(end - i) * sizeof(QChar), out,
-                                 static_cast<std::size_t>(bytes.data() + bytes.size() - out), &bad)
+            converter_->valid()
+                ? converter_->run(reinterpret_cast<const char*>(in + i),
+                                  static_cast<std::size_t>(end - i) * sizeof(QChar), to,
+                                  static_cast<std::size_t>(out.data() + out.size() - to), &bad)
                 : std::nullopt;
         if (!written) {
             if (badIndex) *badIndex = i + static_cast<qsizetype>(bad / sizeof(QChar));
-            return std::nullopt;
+            out.truncate(before);
+            return false;
         }
-        out += *written;
+        to += *written;
         i = end;
     }
-    bytes.truncate(out - bytes.data());
+    out.truncate(to - out.data());
+    return true;
+}
+
+std::optional<QByteArray> encodeGbk(const QString& text, qsizetype* badIndex) {
+    QByteArray bytes;
+    GbkEncoder encoder;
+    if (!encoder.append(text, bytes, badIndex)) return std::nullopt;
     return bytes;
 }
 

@@ -3,7 +3,9 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringView>
 
+#include <memory>
 #include <optional>
 
 namespace m4 {
@@ -14,6 +16,24 @@ std::optional<QString> decodeGbk(const QByteArray& bytes, qsizetype* badOffset =
 /// The offset of the first byte that is not GBK, or nullopt when all bytes are GBK text. Checks
 /// without decoding: ASCII, most of a case file, is passed over eight bytes at a time.
 std::optional<qsizetype> firstNonGbkByte(const QByteArray& bytes);
+
+class GbkConverter;
+
+/// Encodes many pieces of text as GBK with one converter, each appended to bytes being built.
+class GbkEncoder {
+  public:
+    GbkEncoder();
+    ~GbkEncoder();
+    GbkEncoder(const GbkEncoder&) = delete;
+    GbkEncoder& operator=(const GbkEncoder&) = delete;
+
+    /// Appends text as GBK to out; false, with out as it was, when a character has no GBK form
+    /// (*badIndex gets its index in text).
+    bool append(QStringView text, QByteArray& out, qsizetype* badIndex = nullptr);
+
+  private:
+    std::unique_ptr<GbkConverter> converter_; ///< opened at the first character beyond ASCII
+};
 
 /// Encode as GBK; nullopt when a character has no GBK form (*badIndex gets its index).
 std::optional<QByteArray> encodeGbk(const QString& text, qsizetype* badIndex = nullptr);

@@ -4,7 +4,6 @@
 #include "case/file_names.h"
 #include "chart.h"
 #include "common/atomic_file.h"
-#include "common/gbk.h"
 #include "report.h"
 #include "routing/routing.h"
 
@@ -72,17 +71,15 @@ Expected<RunOutcome> runCaseFile(const RunRequest& request) {
     outcome.reportPath = joinPath(request.casePath, base + QStringLiteral(".out"));
     outcome.bitmapPath = joinPath(request.casePath, base + QStringLiteral(".bmp"));
 
-    const QString report = reportText(outcome.data, outcome.result,
-                                      shownPath(request.casePath, base + QStringLiteral(".out")));
-    qsizetype bad = 0;
-    const std::optional<QByteArray> bytes = encodeGbk(report, &bad);
-    if (!bytes) {
-        Failure failure{Fault::ReportNotWritten, outcome.reportPath, 0, report.mid(bad, 1)};
-        failure.cause = FileCause::NoGbkForm;
+    Expected<QByteArray> report = reportBytes(
+        outcome.data, outcome.result, shownPath(request.casePath, base + QStringLiteral(".out")));
+    if (!report) {
+        Failure failure = report.failure();
+        failure.file = outcome.reportPath;
         return failure;
     }
     if (std::optional<Failure> failed =
-            replaceFile(Fault::ReportNotWritten, outcome.reportPath, *bytes))
+            replaceFile(Fault::ReportNotWritten, outcome.reportPath, *report))
         return *failed;
 
     const ChartGeometry chart = chartGeometry(

@@ -7,6 +7,8 @@
 #include <charconv>
 #include <cmath>
 #include <cstdint>
+#include <limits>
+#include <string>
 #include <string_view>
 
 namespace m4 {
@@ -22,8 +24,28 @@ constexpr int kMinDecimals = 1;
 constexpr int kMaxDecimals = 5;
 /// 10^-k for k = 0..kMaxDecimals: the step of the last kept decimal.
 constexpr std::array<double, kMaxDecimals + 1> kDecimalStep = {1, 1e-1, 1e-2, 1e-3, 1e-4, 1e-5};
-/// 10^k for k = 0..kMaxDecimals, each exact in a double.
+/// 10^k for k = 0..kMaxDecimals, each exact in a double, and as whole numbers.
 constexpr std::array<double, kMaxDecimals + 1> kDecimalScale = {1, 1e1, 1e2, 1e3, 1e4, 1e5};
+constexpr std::array<std::uint64_t, kMaxDecimals + 1> kWholeScale = {1,    10,    100,
+                                                                     1000, 10000, 100000};
+/// Digits of the largest whole number written without a text of its own.
+constexpr int kMaxWholeDigits = 19;
+/// 10^i for i = 0..19.
+constexpr std::array<std::uint64_t, kMaxWholeDigits + 1> kPowersOfTen = [] {
+    std::array<std::uint64_t, kMaxWholeDigits + 1> powers{};
+    powers[0] = 1;
+    for (std::size_t i = 1; i < powers.size(); ++i) powers[i] = powers[i - 1] * 10;
+    return powers;
+}();
+/// "00" "01" ... "99": two digits at a time halve the divisions.
+constexpr std::array<char, 200> kDigitPairs = [] {
+    std::array<char, 200> pairs{};
+    for (std::size_t i = 0; i < 100; ++i) {
+        pairs[2 * i] = static_cast<char>('0' + i / 10);
+        pairs[2 * i + 1] = static_cast<char>('0' + i % 10);
+    }
+    return pairs;
+}();
 /// Magnitudes below this are rounded from their product with 10^k: the product stays below
 /// 2^52, where every whole number and half is a double.
 constexpr double kFastMagnitude = 1e9;
@@ -110,23 +132,84 @@ void writeRounded(std::string_view fixed, int k, bool negative, NumberText& out)
     out.dropFront(static_cast<int>(begin - out.data()));
 }
 
-/// Writes the whole number r / 10^k with k decimals, and a "-" when negative and not zero.
-void writeScaled(std::int64_t r, int k, bool negative, NumberText& out) {
-    // Filled from the right: k decimals, the point, at least one whole digit, the sign.
-    std::array<char, 32> digits;
-    char* p = digits.data() + digits.size();
-    const bool zero = r == 0;
-    for (int i = 0; i < k; ++i, r /= 10) *--p = static_cast<char>('0' + r % 10);
-    *--p = '.';
-    do {
-        *--p = static_cast<char>('0' + r % 10);
-        r /= 10;
-    } while (r != 0);
-    if (negative && !zero) *--p = '-';
-    out.push(std::string_view(p, static_cast<std::size_t>(digits.data() + digits.size() - p)));
+/// The decimal digits of a whole number, at least one.
+int digitCount(std::uint64_t r) {
+    int count = 1;
+    while (count < kMaxWholeDigits && r >= kPowersOfTen[static_cast<std::size_t>(count)]) ++count;
+    return count;
 }
 
-/// x with k decimals, halves away from zero on the exact binary value.
+/// Writes the last count decimal digits of r so that they end just before end, two at a time;
+/// a number that fits 32 bits is divided in 32 bits, which is quicker.
+template <class Whole> void writeDigitsBefore(char* end, Whole r, int count) {
+    for (; count >= 2; count -= 2, r /= 100) {
+        const auto pair = static_cast<std::size_t>(r % 100) * 2;
+        *--end = kDigitPairs[pair + 1];
+        *--end = kDigitPairs[pair];
+    }
+    if (count == 1) *--end = static_cast<char>('0' + r % 10);
+}
+void writeDigitsBefore(char* end, std::uint64_t r, int count) {
+    if (r <= std::numeric_limits<std::uint32_t>::max())
+        writeDigitsBefore(end, static_cast<std::uint32_t>(r), count);
+    else
+        writeDigitsBefore<std::uint64_t>(end, r, count);
+}
+
+/// Writes the whole number r / 10^k with k decimals (a "-" when negative and not zero) as a
+/// field of n characters at out, the way writeRight lays a text out; returns the end. The
+/// report's numbers go to their place this way, without a text of their own.
+template <int k> char* writeScaledField(char* out, std::uint64_t r, bool negative, int n) {
+    constexpr std::uint64_t kScale = kWholeScale[k];
+    const bool sign = negative && r != 0;
+    const int digits = std::max(digitCount(r), k + 1); // at least one before the point
+    const int length = digits + 1 + (sign ? 1 : 0);
+    const int field = std::min(n, length + kDecimalBlanks);
+    if (field <= 0) return out;
+    if (field < length) {
+        // Too wide for its field: only its rightmost characters are kept.
+        std::array<char, kMaxWholeDigits + 3> text;
+        writeScaledField<k>(text.data(), r, negative, length);
+        return std::copy(text.data() + (length - field), text.data() + length, out);
+    }
+    char* const end = out + field;
+    const std::uint64_t whole = r / kScale;
+    writeDigitsBefore(end, r - whole * kScale, k);
+    end[-k - 1] = '.';
+    writeDigitsBefore(end - k - 1, whole, digits - k);
+    char* first = end - length;
+    if (sign) *first = '-';
+    while (first > out) *--first = ' ';
+    return end;
+}
+
+char* writeScaledField(char* out, std::uint64_t r, int k, bool negative, int n) {
+    switch (k) {
+    case 1:
+        return writeScaledField<1>(out, r, negative, n);
+    case 2:
+        return writeScaledField<2>(out, r, negative, n);
+    case 3:
+        return writeScaledField<3>(out, r, negative, n);
+    case 4:
+        return writeScaledField<4>(out, r, negative, n);
+    default:
+        return writeScaledField<5>(out, r, negative, n);
+    }
+}
+
+/// The rightmost n characters of blanks-in-front followed by text, written at out; returns the
+/// end.
+char* writeRight(char* out, std::string_view text, int blanksInFront, int n) {
+    if (n <= 0) return out;
+    const auto length = static_cast<int>(text.size());
+    if (n <= length) return std::copy(text.end() - n, text.end(), out);
+    out = std::fill_n(out, std::min(n - length, blanksInFront), ' ');
+    return std::copy(text.begin(), text.end(), out);
+}
+
+/// x with k decimals, halves away from zero on the exact binary value, as a text; for the
+/// values the fast path of writeUsingDecimals leaves.
 void writeDecimals(double x, int k, NumberText& out) {
     if (!std::isfinite(x)) {
         // "inf", "-inf" or "nan": no routing result holds one, but a bad number still shows.
@@ -134,22 +217,9 @@ void writeDecimals(double x, int k, NumberText& out) {
         return;
     }
     const double a = std::fabs(x);
-    // Rounding is monotonic and whole + 1/2 is a double here, so the rounded product m = a * 10^k
-    // lies on the same side of each half as the exact product, or on the half itself. Only
-    // then does the exact value have to decide.
-    if (a < kFastMagnitude) {
-        const double m = a * kDecimalScale[static_cast<std::size_t>(k)];
-        const auto whole = static_cast<std::int64_t>(m);
-        const double fraction = m - static_cast<double>(whole); // exact
-        if (fraction != 0.5) {
-            writeScaled(fraction < 0.5 ? whole : whole + 1, k, x < 0, out);
-            return;
-        }
-    }
-
-    // Otherwise the shortest round-trip text decides every case but two: a text ending in a
-    // 5 just past the kept decimals (a tie or a value a hair off it) and magnitudes so large
-    // that doubles lie further apart than the kept decimal; those are rounded from the exact
+    // The shortest round-trip text the shortest round-trip text decides every case but two: a text
+    // ending in a 5 just past the kept decimals (a tie or a value a hair off it) and magnitudes so
+    // large that doubles lie further apart than the kept decimal; those are rounded from the exact
     // expansion.
     std::array<char, kShortestRoom> shortest;
     const auto written = std::to_chars(shortest.data(), shortest.data() + shortest.size(), a,
@@ -176,51 +246,45 @@ void writeDecimals(double x, int k, NumberText& out) {
     writeRounded(fixed, k, x < 0, out);
 }
 
-/// The rightmost n characters of blanks-in-front followed by text.
-void appendRight(std::string& out, std::string_view text, int blanksInFront, int n) {
-    if (n <= 0) return;
-    const auto length = static_cast<int>(text.size());
-    if (n <= length) {
-        out.append(text.substr(static_cast<std::size_t>(length - n)));
-        return;
-    }
-    out.append(static_cast<std::size_t>(std::min(n - length, blanksInFront)), ' ');
-    out.append(text);
-}
-
-QString fromAscii(std::string_view text) {
-    return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+/// The field of n characters that write lays out, as a text.
+template <class Write> QString fieldText(int n, Write write) {
+    std::string field(static_cast<std::size_t>(std::max(n, 0)), ' ');
+    char* const first = field.data();
+    return QString::fromLatin1(first, write(first) - first);
 }
 
 QString usingText(double x, int decimals, int n) {
-    std::string text;
-    appendUsingDecimals(text, x, decimals, n);
-    return fromAscii(text);
+    return fieldText(n, [&](char* out) { return writeUsingDecimals(out, x, decimals, n); });
 }
 
 } // namespace
 
-void appendUsing(std::string& out, double x, int n) {
-    appendRight(out, significantText(std::floor(x + 0.5), NumberForm::SignPosition).view(),
-                kWholeBlanks, n);
+char* writeUsing(char* out, double x, int n) {
+    return writeRight(out, significantText(std::floor(x + 0.5), NumberForm::SignPosition).view(),
+                      kWholeBlanks, n);
 }
 
-void appendUsingDecimals(std::string& out, double x, int decimals, int n) {
+char* writeUsingDecimals(char* out, double x, int decimals, int n) {
+    const int k = std::clamp(decimals, kMinDecimals, kMaxDecimals);
+    const double a = std::fabs(x);
+    // Rounding is monotonic and whole + 1/2 is a double here, so the rounded product m = a * 10^k
+    // lies on the same side of each half as the exact product, or on the half itself. Only
+    // then does the exact value have to decide.
+    if (a < kFastMagnitude) {
+        const double m = a * kDecimalScale[static_cast<std::size_t>(k)];
+        const auto whole = static_cast<std::int64_t>(m);
+        const double fraction = m - static_cast<double>(whole); // exact
+        if (fraction != 0.5)
+            return writeScaledField(
+                out, static_cast<std::uint64_t>(fraction < 0.5 ? whole : whole + 1), k, x < 0, n);
+    }
     NumberText text;
-    writeDecimals(x, std::clamp(decimals, kMinDecimals, kMaxDecimals), text);
-    appendRight(out, text.view(), kDecimalBlanks, n);
-}
-
-void appendNumItem(QString& out, double x) {
-    const std::string_view text = significantText(x, NumberForm::SignPosition).view();
-    out.append(QLatin1String(text.data(), static_cast<qsizetype>(text.size())));
-    out.append(QLatin1Char(' '));
+    writeDecimals(x, k, text);
+    return writeRight(out, text.view(), kDecimalBlanks, n);
 }
 
 QString Using(double x, int n) {
-    std::string text;
-    appendUsing(text, x, n);
-    return fromAscii(text);
+    return fieldText(n, [&](char* out) { return writeUsing(out, x, n); });
 }
 
 QString Using1(double x, int n) {
@@ -248,9 +312,7 @@ QString NumPlain(double x) {
 }
 
 QString NumItem(double x) {
-    QString out;
-    appendNumItem(out, x);
-    return out;
+    return NumStr(x) + u' ';
 }
 
 } // namespace m4

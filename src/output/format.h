@@ -5,8 +5,6 @@
 
 #include <QString>
 
-#include <string>
-
 namespace m4 {
 
 /// x rounded with floor(x + 0.5), written as NumStr, right-aligned in n characters; a longer
@@ -25,12 +23,10 @@ QString NumPlain(double x);
 /// NumStr(x) and one blank.
 QString NumItem(double x);
 
-/// Appends Using(x, n) to an ASCII line being built, which the report turns into text once a
-/// line, so no number needs a string of its own.
-void appendUsing(std::string& out, double x, int n);
-/// Appends Using1..Using5 (decimals 1..5) of x in n characters to an ASCII line being built.
-void appendUsingDecimals(std::string& out, double x, int decimals, int n);
-/// Appends NumItem(x) to out without a temporary string.
-void appendNumItem(QString& out, double x);
+/// Writes Using(x, n) at out, which has room for n characters, and returns the end of what it
+/// wrote: the report lays its lines out in place, so no number needs a string of its own.
+char* writeUsing(char* out, double x, int n);
+/// Writes Using1..Using5 (decimals 1..5) of x in n characters at out; returns the end.
+char* writeUsingDecimals(char* out, double x, int decimals, int n);
 
 } // namespace m4

@@ -2,6 +2,7 @@
 
 #include "format.h"
 
+#include <algorithm>
 #include <string_view>
 
 namespace m4 {
@@ -11,134 +12,234 @@ namespace {
 constexpr int kPeriodWidth = 4;
 constexpr int kLevelWidth = 8;
 constexpr int kFlowWidth = 9;
+/// Level-area points on one line, and the widths of the first point's and the others' fields.
+constexpr int kPointsPerLine = 2;
+constexpr int kFirstLevelWidth = 9;
+constexpr int kCurveWidth = 15;
 /// Values of the hydrograph on one line after the first, which holds QL(0) alone.
 constexpr int kInflowsPerLine = 7;
 constexpr int kInflowWidth = 10;
+/// Where the two section titles start.
+constexpr int kTitleTab = 30;
+/// Every number of the report's tables has two decimals.
+constexpr int kDecimals = 2;
 
-/// Characters a report line takes at most, for reserving the text in one piece.
-constexpr qsizetype kFixedPartChars = 4000;
-constexpr qsizetype kCurvePointChars = 28;
-constexpr qsizetype kInflowChars = 11;
-constexpr qsizetype kTunnelChars = 78;
-constexpr qsizetype kSpillwayChars = 30;
-constexpr qsizetype kOrificeChars = 69;
-constexpr qsizetype kVariableSpillwayChars = 58;
-constexpr qsizetype kDischargePointChars = 24;
-constexpr qsizetype kPeriodLineChars = 77;
+/// Bytes a report takes at most, for reserving it in one piece.
+constexpr qsizetype kFixedPartBytes = 6000;
+constexpr qsizetype kCharsPerPoint = 27;
+constexpr qsizetype kCharsPerInflow = 11;
+constexpr qsizetype kCharsPerTableRow = 80;
+constexpr qsizetype kCharsPerPeriod = 77;
 
-constexpr QStringView kCrLf = u"\r\n";
 constexpr QStringView kStarLine =
     u" ************************************************************************";
 constexpr std::string_view kFourDashGroups = "  -------  -------  -------  -------";
 constexpr std::string_view kFiveDashGroups = "  -------  -------  -------  -------  -------";
 
+using OutletTable = ReportWriter::OutletTable;
+using After = OutletTable::After;
+
+constexpr OutletTable kTunnelTable{
+    u" 泄洪洞个数",
+    37,
+    u"G0=",
+    {u" 进口宽    进口高  进口高程   流量系数   闸门宽    闸门高 闸门底高程 限泄流量 ",
+     u"  (米)      (米)     (米)                 (米)      (米)     (米)  (立方米/秒)",
+     u"   B1        A1       C1        M11       B11       A11       C11      GM     "},
+    {6, 10, 10, 10, 10, 10, 10, 10},
+    After::EmptyLine};
+constexpr OutletTable kSpillwayTable{
+    u" 溢洪道数", 38,
+    u"H0=",       {u" 流量系数   底宽(米)  底高程(米)", u"    M2         B2        C2"},
+    {8, 10, 10},  After::BlankLine};
+constexpr OutletTable kOrificeTable{
+    u" 变宽变高的泄流孔状况数",
+    31,
+    u"KK1=",
+    {u" 下限水位(米) 上限水位(米) 闸门宽(米) 开启高(米) 流量系数 闸底高程(米)",
+     u"      ZZ1          ZZ2         BB         AA         MM         VV"},
+    {10, 13, 11, 11, 11, 11},
+    After::BlankLine};
+// The heading names a sixth column, VV, that the rows leave empty.
+constexpr OutletTable kVariableSpillwayTable{
+    u" 变宽的溢洪道状况数",
+    33,
+    u"KK0=",
+    {u" 下限水位(米) 上限水位(米)  流量系数  闸孔宽(米) 闸底高程(米)",
+     u"      ZZ3          ZZ4         MM         DD         EE         VV"},
+    {10, 13, 11, 11, 11},
+    After::BlankLine};
+constexpr OutletTable kDischargeTable{
+    u" 其它泄流方式,水位～泄流量曲线点数",
+    26,
+    u"KK2=",
+    {u" 水库水位(米)  下泄流量(立方米/秒)", u"       ZZ0         QQ"},
+    {11, 11},
+    After::Nothing};
+
 qsizetype reportSizeEstimate(const CaseData& data) {
-    return kFixedPartChars + 2 * (data.projectName.size() + data.frequency.size()) +
-           kCurvePointChars * data.K() + kInflowChars * static_cast<qsizetype>(data.QL.size()) +
-           kTunnelChars * data.G0() + kSpillwayChars * data.H0() + kOrificeChars * data.KK1() +
-           kVariableSpillwayChars * data.KK0() + kDischargePointChars * data.KK2() +
-           kPeriodLineChars * static_cast<qsizetype>(data.QL.size());
+    const qsizetype rows = data.G0() + data.H0() + data.KK1() + data.KK0() + data.KK2();
+    return kFixedPartBytes + 4 * (data.projectName.size() + data.frequency.size()) +
+           kCharsPerPoint * data.K() + kCharsPerInflow * static_cast<qsizetype>(data.QL.size()) +
+           kCharsPerTableRow * rows + kCharsPerPeriod * static_cast<qsizetype>(data.QL.size());
+}
+
+bool isAscii(QStringView text) {
+    for (QChar c : text)
+        if (c.unicode() >= 0x80) return false;
+    return true;
 }
 
 } // namespace
 
+void ReportWriter::text(QStringView text) {
+    lineChars_ += text.size();
+    if (isAscii(text)) {
+        for (QChar c : text) out_.append(static_cast<char>(c.unicode()));
+        return;
+    }
+    qsizetype bad = 0;
+    if (!gbk_.append(text, out_, &bad) && !unencodable_) unencodable_ = text.mid(bad, 1).toString();
+}
+
 void ReportWriter::endLine() {
-    text_.append(kCrLf);
-    lineStart_ = text_.size();
+    out_.append("\r\n");
+    lineChars_ = 0;
+}
+
+char* ReportWriter::rowRoom(int n) {
+    // The report's fields are at most 15 characters wide; a line that would not fit goes on
+    // in out_.
+    if (rowSize_ + static_cast<std::size_t>(n) > row_.size()) {
+        out_.append(row_.data(), static_cast<qsizetype>(rowSize_));
+        lineChars_ += static_cast<qsizetype>(rowSize_);
+        rowSize_ = 0;
+    }
+    return row_.data() + rowSize_;
+}
+
+void ReportWriter::decimalsField(double x, int n) {
+    rowSize_ =
+        static_cast<std::size_t>(writeUsingDecimals(rowRoom(n), x, kDecimals, n) - row_.data());
+}
+
+void ReportWriter::wholeField(double x, int n) {
+    rowSize_ = static_cast<std::size_t>(writeUsing(rowRoom(n), x, n) - row_.data());
+}
+
+void ReportWriter::rowText(std::string_view text) {
+    char* at = rowRoom(static_cast<int>(text.size()));
+    rowSize_ = static_cast<std::size_t>(std::copy(text.begin(), text.end(), at) - row_.data());
 }
 
 void ReportWriter::endRow() {
-    text_.append(QLatin1String(row_.data(), static_cast<qsizetype>(row_.size())));
-    row_.clear();
+    out_.append(row_.data(), static_cast<qsizetype>(rowSize_));
+    rowSize_ = 0;
     endLine();
 }
 
 void ReportWriter::tabTo(int position) {
     // Every character counts one, a Chinese character included; a line already past the stop
     // gets nothing.
-    const qsizetype blanks = position - 1 - (text_.size() - lineStart_);
-    if (blanks > 0) text_.resize(text_.size() + blanks, QLatin1Char(' '));
+    const qsizetype blanks = position - 1 - lineChars_;
+    if (blanks <= 0) return;
+    out_.append(blanks, ' ');
+    lineChars_ += blanks;
+}
+
+void ReportWriter::blankLine() {
+    text(u" ");
+    endLine();
+}
+
+/// A labelled number: the label, a tab stop that puts the key at one display column in every
+/// such line, the key and the value.
+void ReportWriter::scalarLine(QStringView label, int tab, QStringView key, double value) {
+    text(label);
+    tabTo(tab);
+    text(key);
+    text(NumItem(Round2(value)));
+    endLine();
 }
 
 void ReportWriter::OpenReport(const QString& reportName) {
-    text_.append(u"文件：");
-    text_.append(reportName);
+    text(u"文件：");
+    text(reportName);
     endLine();
     endLine();
 }
 
 void ReportWriter::WriteReportHead(const CaseData& data) {
-    text_.append(kStarLine);
+    text(kStarLine);
     endLine();
-    text_.append(u" *****                 青岚七号综合分析器计算书 M-4G                *****");
+    text(u" *****                 青岚七号综合分析器计算书 M-4G                *****");
     endLine();
-    text_.append(kStarLine);
+    text(kStarLine);
     endLine();
-    text_.append(u"     工程名:");
-    text_.append(data.projectName);
-    text_.append(u"       频率:");
-    text_.append(data.frequency);
+    text(u"     工程名:");
+    text(data.projectName);
+    text(u"       频率:");
+    text(data.frequency);
     endLine();
 }
 
 void ReportWriter::WriteOriginalData(const CaseData& data) {
-    text_.reserve(text_.size() + reportSizeEstimate(data));
-    // A labelled scalar: the label, a tab stop that puts the key at one display column in
-    // every such line, the key and the value.
-    const auto scalarLine = [this](QStringView label, int tab, QStringView key, double value) {
-        text_.append(label);
-        tabTo(tab);
-        text_.append(key);
-        appendNumItem(text_, Round2(value));
-        endLine();
-    };
-    const auto blankLine = [this] {
-        text_.append(u" ");
-        endLine();
-    };
-
+    out_.reserve(out_.size() + reportSizeEstimate(data));
     endLine();
     endLine();
-    tabTo(30);
-    text_.append(u"一.原始数据:");
+    tabTo(kTitleTab);
+    text(u"一.原始数据:");
     endLine();
     endLine();
-    text_.append(u" 工程名:");
-    text_.append(data.projectName);
-    text_.append(u"   频率:");
-    text_.append(data.frequency);
+    text(u" 工程名:");
+    text(data.projectName);
+    text(u"   频率:");
+    text(data.frequency);
     endLine();
     blankLine();
+    writeCurve(data);
+    writeHydrograph(data);
+    writeParameters(data);
+    writeOutletTable(kTunnelTable, data.tunnels, kTunnelColumns);
+    writeOutletTable(kSpillwayTable, data.spillways, kSpillwayColumns);
+    writeOutletTable(kOrificeTable, data.orifices, kOrificeColumns);
+    writeOutletTable(kVariableSpillwayTable, data.variableSpillways, kVariableSpillwayColumns);
+    writeOutletTable(kDischargeTable, data.dischargeTable, kDischargeColumns);
+}
 
-    text_.append(u" 水位~水面面积关系曲线结点数 K=");
-    appendNumItem(text_, Round2(data.K()));
+void ReportWriter::writeCurve(const CaseData& data) {
+    text(u" 水位~水面面积关系曲线结点数 K=");
+    text(NumItem(Round2(data.K())));
     endLine();
-    text_.append(u" 水位(米) 水面面积(万平方米)   水位(米) 水面面积(万平方米)");
+    text(u" 水位(米) 水面面积(万平方米)   水位(米) 水面面积(万平方米)");
     endLine();
-    text_.append(u"     ZP            F               ZP            F");
+    text(u"     ZP            F               ZP            F");
     endLine();
-    for (int i = 0; i < data.K(); ++i) {
-        const CurvePoint& p = data.curve[static_cast<std::size_t>(i)];
+    for (std::size_t i = 0; i < data.curve.size(); ++i) {
         // Points are numbered from 1: odd points open a line, even ones close it.
-        const bool opensLine = i % 2 == 0;
-        appendUsingDecimals(row_, p.ZP, 2, opensLine ? 9 : 15);
-        appendUsingDecimals(row_, p.F, 2, 15);
+        const bool opensLine = i % kPointsPerLine == 0;
+        decimalsField(data.curve[i].ZP, opensLine ? kFirstLevelWidth : kCurveWidth);
+        decimalsField(data.curve[i].F, kCurveWidth);
         if (!opensLine) endRow();
     }
     endRow();
     blankLine();
+}
 
+void ReportWriter::writeHydrograph(const CaseData& data) {
     scalarLine(u" 洪水过程时段数", 35, u"J=", data.J());
     scalarLine(u" 时段间隔(秒)", 37, u"T=", data.T);
-    text_.append(u" 洪水过程(立方米/秒):");
+    text(u" 洪水过程(立方米/秒):");
     endLine();
     for (std::size_t i = 0; i < data.QL.size(); ++i) {
-        appendUsingDecimals(row_, data.QL[i], 2, kInflowWidth);
+        decimalsField(data.QL[i], kInflowWidth);
         if (i % kInflowsPerLine == 0) endRow();
     }
     endRow();
     blankLine();
+}
 
+void ReportWriter::writeParameters(const CaseData& data) {
     scalarLine(u" 防洪下限水位(米)", 35, u"ZM=", data.ZM);
     scalarLine(u" 调洪起始水位(米)", 35, u"Z0=", data.Z0);
     scalarLine(u" 泄洪起始流量(立方米/秒)", 32, u"a1Q(0)=", data.Q0);
@@ -146,97 +247,45 @@ void ReportWriter::WriteOriginalData(const CaseData& data) {
     scalarLine(u" 下游安全限制泄量(立方米/秒)", 30, u"QA=", data.QA);
     blankLine();
     blankLine();
+}
 
-    scalarLine(u" 泄洪洞个数", 37, u"G0=", data.G0());
-    if (data.G0() != 0) {
-        text_.append(
-            u" 进口宽    进口高  进口高程   流量系数   闸门宽    闸门高 闸门底高程 限泄流量 ");
-        endLine();
-        text_.append(
-            u"  (米)      (米)     (米)                 (米)      (米)     (米)  (立方米/秒)");
-        endLine();
-        text_.append(
-            u"   B1        A1       C1        M11       B11       A11       C11      GM     ");
-        endLine();
-        for (const Tunnel& t : data.tunnels) {
-            appendUsingDecimals(row_, t.B1, 2, 6);
-            for (double v : {t.A1, t.C1, t.M11, t.B11, t.A11, t.C11, t.GM})
-                appendUsingDecimals(row_, v, 2, 10);
+template <class Row, std::size_t N>
+void ReportWriter::writeOutletTable(const OutletTable& table, const std::vector<Row>& rows,
+                                    const std::array<double Row::*, N>& columns) {
+    scalarLine(table.label, table.tab, table.key, static_cast<double>(rows.size()));
+    if (!rows.empty()) {
+        for (QStringView heading : table.headings) {
+            if (heading.isNull()) continue;
+            text(heading);
+            endLine();
+        }
+        for (const Row& row : rows) {
+            for (std::size_t c = 0; c < N; ++c) decimalsField(row.*columns[c], table.widths[c]);
             endRow();
         }
     }
-    endLine();
-
-    scalarLine(u" 溢洪道数", 38, u"H0=", data.H0());
-    if (data.H0() != 0) {
-        text_.append(u" 流量系数   底宽(米)  底高程(米)");
+    switch (table.after) {
+    case After::EmptyLine:
         endLine();
-        text_.append(u"    M2         B2        C2");
-        endLine();
-        for (const Spillway& s : data.spillways) {
-            appendUsingDecimals(row_, s.M2, 2, 8);
-            appendUsingDecimals(row_, s.B2, 2, 10);
-            appendUsingDecimals(row_, s.C2, 2, 10);
-            endRow();
-        }
-    }
-    blankLine();
-
-    scalarLine(u" 变宽变高的泄流孔状况数", 31, u"KK1=", data.KK1());
-    if (data.KK1() != 0) {
-        text_.append(u" 下限水位(米) 上限水位(米) 闸门宽(米) 开启高(米) 流量系数 闸底高程(米)");
-        endLine();
-        text_.append(u"      ZZ1          ZZ2         BB         AA         MM         VV");
-        endLine();
-        for (const OrificeState& o : data.orifices) {
-            appendUsingDecimals(row_, o.ZZ1, 2, 10);
-            appendUsingDecimals(row_, o.ZZ2, 2, 13);
-            for (double v : {o.BB, o.AA, o.MM, o.VV}) appendUsingDecimals(row_, v, 2, 11);
-            endRow();
-        }
-    }
-    blankLine();
-
-    scalarLine(u" 变宽的溢洪道状况数", 33, u"KK0=", data.KK0());
-    if (data.KK0() != 0) {
-        text_.append(u" 下限水位(米) 上限水位(米)  流量系数  闸孔宽(米) 闸底高程(米)");
-        endLine();
-        // The heading names a sixth column, VV, that the rows leave empty.
-        text_.append(u"      ZZ3          ZZ4         MM         DD         EE         VV");
-        endLine();
-        for (const VariableSpillwayState& s : data.variableSpillways) {
-            appendUsingDecimals(row_, s.ZZ3, 2, 10);
-            appendUsingDecimals(row_, s.ZZ4, 2, 13);
-            for (double v : {s.MM, s.DD, s.EE}) appendUsingDecimals(row_, v, 2, 11);
-            endRow();
-        }
-    }
-    blankLine();
-
-    scalarLine(u" 其它泄流方式,水位～泄流量曲线点数", 26, u"KK2=", data.KK2());
-    if (data.KK2() != 0) {
-        text_.append(u" 水库水位(米)  下泄流量(立方米/秒)");
-        endLine();
-        text_.append(u"       ZZ0         QQ");
-        endLine();
-        for (const DischargePoint& p : data.dischargeTable) {
-            appendUsingDecimals(row_, p.ZZ0, 2, 11);
-            appendUsingDecimals(row_, p.QQ, 2, 11);
-            endRow();
-        }
+        break;
+    case After::BlankLine:
+        blankLine();
+        break;
+    case After::Nothing:
+        break;
     }
 }
 
 void ReportWriter::WriteResultsHead() {
     endLine();
     endLine();
-    tabTo(30);
-    text_.append(u"二.计算结果:");
+    tabTo(kTitleTab);
+    text(u"二.计算结果:");
     endLine();
     endLine();
-    text_.append(u" 时段  水位     河道    泄洪洞   溢洪道   泄流孔   变宽溢    其它     下泄");
+    text(u" 时段  水位     河道    泄洪洞   溢洪道   泄流孔   变宽溢    其它     下泄");
     endLine();
-    text_.append(u"               来水量    流量     流量     流量    洪流量   泄流量   总流量");
+    text(u"               来水量    流量     流量     流量    洪流量   泄流量   总流量");
     endLine();
 }
 
@@ -244,41 +293,56 @@ void ReportWriter::WritePeriodLine(const CaseData& data, const PeriodRecord& rec
     // The run may have cut the total to QA in any evaluation of this period, also one that
     // ends held; the flag then waits for the next period that is not held.
     capFlag_ = capFlag_ || record.capSet;
-    appendUsing(row_, record.period, kPeriodWidth);
+    wholeField(record.period, kPeriodWidth);
     if (record.held) {
-        appendUsingDecimals(row_, data.ZM, 2, kLevelWidth);
-        appendUsingDecimals(row_, record.inflow, 2, kFlowWidth);
-        row_.append(kFiveDashGroups);
-        appendUsingDecimals(row_, record.inflow, 2, kFlowWidth);
+        decimalsField(data.ZM, kLevelWidth);
+        decimalsField(record.inflow, kFlowWidth);
+        rowText(kFiveDashGroups);
+        decimalsField(record.inflow, kFlowWidth);
         endRow();
         return;
     }
-    appendUsingDecimals(row_, record.level, 2, kLevelWidth);
-    appendUsingDecimals(row_, record.inflow, 2, kFlowWidth);
+    decimalsField(record.level, kLevelWidth);
+    decimalsField(record.inflow, kFlowWidth);
     const bool onlyTableOutlets =
         data.G0() == 0 && data.H0() == 0 && data.KK1() == 0 && data.KK0() == 0;
     if (onlyTableOutlets || capFlag_) {
         // A capped total is not the sum of the outlet flows, so they are not shown.
-        row_.append(kFourDashGroups);
+        rowText(kFourDashGroups);
         capFlag_ = false;
     } else {
         for (double v :
              {record.tunnels, record.spillways, record.orifices, record.variableSpillways})
-            appendUsingDecimals(row_, v, 2, kFlowWidth);
+            decimalsField(v, kFlowWidth);
     }
-    appendUsingDecimals(row_, record.other, 2, kFlowWidth);
-    appendUsingDecimals(row_, record.total, 2, kFlowWidth);
+    decimalsField(record.other, kFlowWidth);
+    decimalsField(record.total, kFlowWidth);
     endRow();
 }
 
-QString reportText(const CaseData& data, const RoutingResult& result, const QString& reportName) {
+Expected<QByteArray> ReportWriter::bytes() const {
+    if (unencodable_) {
+        Failure failure{Fault::ReportNotWritten, {}, 0, *unencodable_};
+        failure.cause = FileCause::NoGbkForm;
+        return failure;
+    }
+    return out_;
+}
+
+Expected<QByteArray> reportBytes(const CaseData& data, const RoutingResult& result,
+                                 const QString& reportName) {
     ReportWriter writer;
     writer.OpenReport(reportName);
     writer.WriteReportHead(data);
     writer.WriteOriginalData(data);
     writer.WriteResultsHead();
     for (const PeriodRecord& record : result.records) writer.WritePeriodLine(data, record);
-    return writer.text();
+    return writer.bytes();
+}
+
+QString reportText(const CaseData& data, const RoutingResult& result, const QString& reportName) {
+    const Expected<QByteArray> bytes = reportBytes(data, result, reportName);
+    return bytes ? decodeGbk(*bytes).value_or(QString()) : QString();
 }
 
 } // namespace m4

@@ -3,15 +3,20 @@
 // Chinese character as one.
 
 #include "case/case_data.h"
+#include "common/failure.h"
+#include "common/gbk.h"
 #include "routing/routing_result.h"
 
+#include <QByteArray>
 #include <QString>
 
-#include <string>
+#include <array>
+#include <optional>
+#include <string_view>
 
 namespace m4 {
 
-/// Builds the report text in the order a run writes it. Lines end with CR LF.
+/// Builds the report's GBK bytes in the order a run writes it. Lines end with CR LF.
 class ReportWriter {
   public:
     /// The file line: "文件：" + reportName, then an empty line.
@@ -24,20 +29,53 @@ class ReportWriter {
     void WriteResultsHead();
     /// One period line; reads and clears the cap flag as the layout requires.
     void WritePeriodLine(const CaseData& data, const PeriodRecord& record);
-    const QString& text() const { return text_; }
+    /// The report's bytes, or the first character written that GBK cannot hold.
+    Expected<QByteArray> bytes() const;
+
+    /// How the input data show one table of outlet works: the count line, the column
+    /// headings, the width of each column and what follows the table.
+    struct OutletTable {
+        QStringView label;
+        int tab; ///< where the count's key starts
+        QStringView key;
+        std::array<QStringView, 3> headings; ///< the null ones are not written
+        std::array<int, 8> widths;
+        enum class After { EmptyLine, BlankLine, Nothing } after;
+    };
 
   private:
+    void text(QStringView text);
+    /// Where the next n characters of a table line go.
+    char* rowRoom(int n);
+    void decimalsField(double x, int n);
+    void wholeField(double x, int n);
+    void rowText(std::string_view text);
     void endLine();
     void endRow();
     void tabTo(int position);
+    void blankLine();
+    void scalarLine(QStringView label, int tab, QStringView key, double value);
+    void writeCurve(const CaseData& data);
+    void writeHydrograph(const CaseData& data);
+    void writeParameters(const CaseData& data);
+    template <class Row, std::size_t N>
+    void writeOutletTable(const OutletTable& table, const std::vector<Row>& rows,
+                          const std::array<double Row::*, N>& columns);
 
-    QString text_;
-    std::string row_;         ///< an all-ASCII line of numbers being built, kept for its capacity
-    qsizetype lineStart_ = 0; ///< where the line being written starts in text_
+    QByteArray out_;
+    GbkEncoder gbk_;
+    std::optional<QString> unencodable_; ///< the first character GBK could not hold
+    /// The numbers of a table line are laid out here, then go to out_ in one piece.
+    std::array<char, 256> row_{};
+    std::size_t rowSize_ = 0;
+    qsizetype lineChars_ = 0; ///< characters of the line being written, a Chinese one as one
     bool capFlag_ = false;
 };
 
-/// The whole report of a routed case.
+/// The whole report of a routed case as the bytes of its file.
+Expected<QByteArray> reportBytes(const CaseData& data, const RoutingResult& result,
+                                 const QString& reportName);
+/// The same report as text, as it reads back from its file.
 QString reportText(const CaseData& data, const RoutingResult& result, const QString& reportName);
 
 } // namespace m4
