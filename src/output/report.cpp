@@ -162,6 +162,25 @@ void ReportWriter::scalarLine(QStringView label, int tab, QStringView key, doubl
     endLine();
 }
 
+/// Two empty lines, the title of a section at its tab stop, one empty line.
+void ReportWriter::sectionTitle(QStringView title) {
+    endLine();
+    endLine();
+    tabTo(kTitleTab);
+    text(title);
+    endLine();
+    endLine();
+}
+
+void ReportWriter::projectLine(QStringView nameLabel, QStringView frequencyLabel,
+                               const CaseData& data) {
+    text(nameLabel);
+    text(data.projectName);
+    text(frequencyLabel);
+    text(data.frequency);
+    endLine();
+}
+
 void ReportWriter::OpenReport(const QString& reportName) {
     text(u"文件：");
     text(reportName);
@@ -176,26 +195,13 @@ void ReportWriter::WriteReportHead(const CaseData& data) {
     endLine();
     text(kStarLine);
     endLine();
-    text(u"     工程名:");
-    text(data.projectName);
-    text(u"       频率:");
-    text(data.frequency);
-    endLine();
+    projectLine(u"     工程名:", u"       频率:", data);
 }
 
 void ReportWriter::WriteOriginalData(const CaseData& data) {
     out_.reserve(out_.size() + reportSizeEstimate(data));
-    endLine();
-    endLine();
-    tabTo(kTitleTab);
-    text(u"一.原始数据:");
-    endLine();
-    endLine();
-    text(u" 工程名:");
-    text(data.projectName);
-    text(u"   频率:");
-    text(data.frequency);
-    endLine();
+    sectionTitle(u"一.原始数据:");
+    projectLine(u" 工程名:", u"   频率:", data);
     blankLine();
     writeCurve(data);
     writeHydrograph(data);
@@ -277,12 +283,7 @@ void ReportWriter::writeOutletTable(const OutletTable& table, const std::vector<
 }
 
 void ReportWriter::WriteResultsHead() {
-    endLine();
-    endLine();
-    tabTo(kTitleTab);
-    text(u"二.计算结果:");
-    endLine();
-    endLine();
+    sectionTitle(u"二.计算结果:");
     text(u" 时段  水位     河道    泄洪洞   溢洪道   泄流孔   变宽溢    其它     下泄");
     endLine();
     text(u"               来水量    流量     流量     流量    洪流量   泄流量   总流量");

@@ -55,6 +55,8 @@ class ReportWriter {
     void tabTo(int position);
     void blankLine();
     void scalarLine(QStringView label, int tab, QStringView key, double value);
+    void sectionTitle(QStringView title);
+    void projectLine(QStringView nameLabel, QStringView frequencyLabel, const CaseData& data);
     void writeCurve(const CaseData& data);
     void writeHydrograph(const CaseData& data);
     void writeParameters(const CaseData& data);
