@@ -44,20 +44,19 @@ QByteArray withLine(int n, const QString& text) {
     return caseBytes(lines);
 }
 
-/// A failure as "fault: message", or "loads" when there is none.
+/// A failure as "fault line: message", or "loads" when there is none.
 template <typename T> std::string failureOf(const Expected<T>& read) {
     if (read) return "loads";
     const Failure& f = read.failure();
-    return QString("%1: %2").arg(int(f.fault)).arg(describe(f)).toStdString();
+    const QString message = describe(f).section(u'\n', 0, 0);
+    return QString("%1 %2: %3").arg(int(f.fault)).arg(f.line).arg(message).toStdString();
 }
 
 std::string failure(Fault fault, int line, const QString& message) {
-    return QString("%1: %2\n文件：case.INT，第%3行")
-        .arg(int(fault))
-        .arg(message)
-        .arg(line)
-        .toStdString();
+    return QString("%1 %2: %3").arg(int(fault)).arg(line).arg(message).toStdString();
 }
+
+const QString kTooFew = QStringLiteral("数据文件不对，数据个数少！");
 
 } // namespace
 
@@ -152,11 +151,10 @@ TEST(CaseFile, RefusedFilesNameTheFaultAndLine) {
         QString message;
         Window window;
     } cases[] = {
-        {gbk(fullCaseLines().mid(0, 20).join("\r\n") + "\r\n"), Fault::TooFewItems, 20,
-         "数据文件不对，数据个数少！", SameFault},
+        {gbk(fullCaseLines().mid(0, 20).join("\r\n") + "\r\n"), Fault::TooFewItems, 20, kTooFew,
+         SameFault},
         // Without its last row the empty line stands in for one item, then the file ends.
-        {caseBytes(fullCaseLines().mid(0, 26)), Fault::TooFewItems, 27,
-         "数据文件不对，数据个数少！", SameFault},
+        {caseBytes(fullCaseLines().mid(0, 26)), Fault::TooFewItems, 27, kTooFew, SameFault},
         {withLine(18, "4,5,100,0.9,4,5,100,3 00"), Fault::NotANumber, 18, "数据项“3 00”不是数值",
          Loads},
         {withLine(9, " 1e999 "), Fault::NotFinite, 9, "数值“1e999”超出范围", SameFault},

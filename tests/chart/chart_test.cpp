@@ -111,36 +111,25 @@ TEST(ChartGeometry, DegenerateRangesLeaveOutOnlyTheirCurvesAndSayWhy) {
     const struct {
         std::vector<double> QL, Z, Q;
         const char* colours;
-        const char* status;
+        const char* missing;
     } cases[] = {
-        {{100}, {99}, {100}, "KK", "结果文件b.out/bmp已存盘（时段数J为0，未画曲线）"},
-        {kQL,
-         {100, 100, 100},
-         kQ,
-         "KKBBKK",
-         "结果文件b.out/bmp已存盘（最高水位等于防洪下限水位，未画水位曲线）"},
-        {{80, 100, 100},
-         kZ,
-         {120, 100, 100},
-         "KKMM",
-         "结果文件b.out/bmp已存盘（流量无变化，未画流量曲线）"},
+        {{100}, {99}, {100}, "KK", "时段数J为0，未画曲线"},
+        {kQL, {100, 100, 100}, kQ, "KKBBKK", "最高水位等于防洪下限水位，未画水位曲线"},
+        {{80, 100, 100}, kZ, {120, 100, 100}, "KKMM", "流量无变化，未画流量曲线"},
         {{80, 100, 100},
          {100, 100, 100},
          {120, 100, 100},
          "KK",
-         "结果文件b.out/"
-         "bmp已存盘（最高水位等于防洪下限水位，未画水位曲线；流量无变化，未画流量曲线）"},
+         "最高水位等于防洪下限水位，未画水位曲线；流量无变化，未画流量曲线"},
         // A result shorter than the hydrograph draws what it has.
-        {{100, 300, 200, 100},
-         {100, 102},
-         {150, 250, 120, 110},
-         "KKBBBKKKM",
-         "结果文件b.out/bmp已存盘"},
+        {{100, 300, 200, 100}, {100, 102}, {150, 250, 120, 110}, "KKBBBKKKM", ""},
     };
+    const QString saved = QStringLiteral("结果文件b.out/bmp已存盘");
     for (const auto& c : cases) {
         const ChartGeometry g = chartOf(c.QL, c.Z, c.Q);
-        EXPECT_EQ(coloursOf(g), c.colours) << c.status;
-        EXPECT_EQ(runSavedStatus("b", g.gaps), c.status);
+        EXPECT_EQ(coloursOf(g), c.colours) << c.missing;
+        EXPECT_EQ(runSavedStatus("b", g.gaps),
+                  *c.missing ? saved + QStringLiteral("（%1）").arg(c.missing) : saved);
         EXPECT_EQ(g.dx.has_value(), c.QL.size() > 1);
     }
     EXPECT_EQ(textsAt(chartOf({100}, {99}, {100}), 222), QStringList{" 0 @39"});
