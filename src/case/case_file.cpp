@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QStringDecoder>
 
 #include <algorithm>
 #include <array>
@@ -152,8 +153,8 @@ class CaseItems {
             return fail(
                 failureAt(Fault::SpillwaysAbove10, file_, item.line, trimmedBlanks(item.text)));
         if (number > (field == kFieldJ ? kMaxJ : kMaxRows))
-            return fail(
-                failureAt(Fault::CountTooLarge, file_, item.line, countDetail(field, item.text)));
+            return fail(failureAt(field == kFieldJ ? Fault::JTooLarge : Fault::CountTooLarge, file_,
+                                  item.line, countDetail(field, item.text)));
         value = static_cast<int>(number);
         return true;
     }
@@ -193,9 +194,23 @@ int lineOfByte(const QByteArray& bytes, qsizetype offset) {
     return line;
 }
 
+/// Offset of the first byte of a multi-byte sequence when all the bytes are valid UTF-8 and
+/// there is one; -1 otherwise. GBK Chinese text is practically never valid UTF-8, so such a
+/// file was saved as UTF-8 and would be read as garbled names.
+qsizetype utf8MultiByteStart(const QByteArray& bytes) {
+    const auto first = std::find_if(bytes.begin(), bytes.end(),
+                                    [](char b) { return static_cast<unsigned char>(b) >= 0x80; });
+    if (first == bytes.end()) return -1;
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    const QString decoded = utf8.decode(bytes);
+    return utf8.hasError() ? -1 : first - bytes.begin();
+}
+
 Expected<QString> decodeCase(const QByteArray& bytes, const QString& file) {
     if (bytes.size() > kMaxCaseBytes) return failureAt(Fault::FileTooLarge, file, 0);
     if (bytes.startsWith(kUtf8Bom)) return failureAt(Fault::Utf8Bom, file, 1);
+    if (const qsizetype at = utf8MultiByteStart(bytes); at >= 0)
+        return failureAt(Fault::Utf8Bom, file, lineOfByte(bytes, at));
     qsizetype bad = 0;
     auto text = decodeGbk(bytes, &bad);
     if (!text)
@@ -258,7 +273,9 @@ Expected<int> windowRows(int table, const QString& countText, int line, const QS
     const auto rows = rowsFromCount(table, countText);
     if (rows && *rows >= 0) return *rows;
     const double wanted = numericValue(countText) + (table == kHydrographTable ? 1 : 0);
-    const Fault fault = (rows || wanted < 0) ? Fault::CountNotWhole : Fault::CountTooLarge;
+    const Fault fault = (rows || wanted < 0)        ? Fault::CountNotWhole
+                        : table == kHydrographTable ? Fault::JTooLarge
+                                                    : Fault::CountTooLarge;
     return failureAt(fault, file, line, countDetail(field, countText));
 }
 
@@ -380,6 +397,14 @@ std::optional<Failure> writeCaseFile(const QString& folder, const QString& name,
     const QString path = joinPath(folder, name);
     if (hasFolderSeparator(name)) return failureAt(Fault::NameHasSeparator, path, 0);
     return writeCaseFile(path, text);
+}
+
+Expected<QByteArray> readCaseFileBytes(const QString& path) {
+    return readCaseBytes(path);
+}
+
+Expected<QString> decodeCaseFile(const QByteArray& bytes, const QString& file) {
+    return decodeCase(bytes, file);
 }
 
 Expected<CaseText> loadCaseText(const QString& path) {

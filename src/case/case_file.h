@@ -51,6 +51,11 @@ Expected<CaseText> loadCaseText(const QString& path);
 /// Read a case file for a run: every number checked (finite, counts whole and in range).
 Expected<CaseData> readCaseData(const QString& path);
 
+/// The bytes of a case file, refused when missing, unreadable or larger than any case can be.
+Expected<QByteArray> readCaseFileBytes(const QString& path);
+/// The text of a case file's bytes, refused when they are not GBK or were saved as UTF-8.
+Expected<QString> decodeCaseFile(const QByteArray& bytes, const QString& file);
+
 /// The same two readers over bytes already in memory; file names the source in failures.
 Expected<CaseText> parseCaseText(const QByteArray& bytes, const QString& file);
 Expected<CaseData> parseCaseData(const QByteArray& bytes, const QString& file);

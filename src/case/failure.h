@@ -13,11 +13,11 @@ namespace m4 {
 
 enum class Fault {
     // Case file, opening and decoding.
-    FileMissing,      ///< the case file does not exist
-    FileUnreadable,   ///< the case file exists but cannot be opened or read
-    FileTooLarge,     ///< larger than any legal case can be
-    NotGbk,           ///< bytes that are not GBK text (detail: byte offset)
-    Utf8Bom,          ///< the file starts with a UTF-8 byte-order mark
+    FileMissing,    ///< the case file does not exist
+    FileUnreadable, ///< the case file exists but cannot be opened or read
+    FileTooLarge,   ///< larger than any legal case can be
+    NotGbk,         ///< bytes that are not GBK text (detail: byte offset)
+    Utf8Bom,        ///< the file starts with a UTF-8 byte-order mark
     // Case file, items.
     TooFewItems,      ///< the file ends before the last item the counts call for
     NotANumber,       ///< detail: the item text
@@ -42,6 +42,21 @@ enum class Fault {
     FolderMissing,    ///< the folder of the case does not exist
     // Name test of a run.
     BadRunName, ///< the name holds "*" or does not end in ".int"
+    // Case file, items (continued).
+    JTooLarge, ///< detail: the J text (the hydrograph's J + 1 rows exceed the row limit)
+    // What checking a case finds beyond what stops a run.
+    RowsDisagree,        ///< detail: the count and the rows that follow it
+    ItemsOnLine,         ///< detail: what the line should hold and what it holds
+    TrailingLines,       ///< text after the last item a run reads
+    LevelsNotIncreasing, ///< detail: the table, the point and its level
+    LevelRepeated,       ///< detail: the table, the point and its level
+    CurveTooShort,       ///< fewer than two level-area points
+    StatesOverlap,       ///< detail: the two rows, their common range and the winner
+    StatesGap,           ///< detail: the levels no state covers
+    StateEmpty,          ///< detail: the row whose lower level is not below its upper level
+    OutletAboveCurve,    ///< detail: the outlet and the level from which it discharges
+    QaBelowW,            ///< detail: QA and W
+    PeriodNotPositive,   ///< detail: the T text
 };
 
 /// What went wrong and where: the file, the line of the case file (1-based, 0 when none) and a

@@ -9,7 +9,7 @@ namespace m4 {
 namespace {
 
 // "%1" stands for the failure's detail.
-constexpr std::array<std::pair<Fault, const char*>, 24> kMessages{{
+constexpr std::array<std::pair<Fault, const char*>, 37> kMessages{{
     {Fault::FileMissing, "找不到数据文件"},
     {Fault::FileUnreadable, "无法读取数据文件：%1"},
     {Fault::FileTooLarge, "数据文件过大，不是本程序的数据文件"},
@@ -34,6 +34,19 @@ constexpr std::array<std::pair<Fault, const char*>, 24> kMessages{{
     {Fault::NameHasSeparator, "文件名不能含有文件夹分隔符"},
     {Fault::FolderMissing, "文件夹不存在"},
     {Fault::BadRunName, "文件名%1不对！请查实"},
+    {Fault::JTooLarge, "洪水过程时段数%1超过上限32766（过程线最多32767行）"},
+    {Fault::RowsDisagree, "个数与表格行数不符：%1"},
+    {Fault::ItemsOnLine, "本行数据个数不对：%1"},
+    {Fault::TrailingLines, "此行起的内容不属于任何数据项，计算时不读"},
+    {Fault::LevelsNotIncreasing, "水位没有逐点升高：%1"},
+    {Fault::LevelRepeated, "水位重复：%1"},
+    {Fault::CurveTooShort, "水位~面积曲线少于2个结点，无法插值"},
+    {Fault::StatesOverlap, "状况的水位范围重叠：%1"},
+    {Fault::StatesGap, "状况的水位范围有空缺：%1"},
+    {Fault::StateEmpty, "状况永不适用：%1"},
+    {Fault::OutletAboveCurve, "泄流设施在水位~面积曲线范围内不泄流：%1"},
+    {Fault::QaBelowW, "下游限制泄量小于电站常流量：%1"},
+    {Fault::PeriodNotPositive, "时段间隔T=%1不是正数"},
 }};
 
 QString messageOf(Fault fault) {

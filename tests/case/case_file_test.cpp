@@ -158,7 +158,13 @@ TEST(CaseFile, RefusedFilesNameTheFaultAndLine) {
         {withLine(18, "4,5,100,0.9,4,5,100,3 00"), Fault::NotANumber, 18, "3 00", Loads},
         {withLine(9, " 1e999 "), Fault::NotFinite, 9, "1e999", SameFault},
         {withLine(21, "1e999"), Fault::NotFinite, 21, "1e999", NotChecked},
-        {withLine(7, "32767"), Fault::CountTooLarge, 7, "J=“32767”", SameFault},
+        {withLine(7, "32767"), Fault::JTooLarge, 7, "J=“32767”", SameFault},
+        // Saved as UTF-8 without a byte-order mark: refused where the first Chinese stands.
+        {("Dam\r\n" + fullCaseLines().mid(1).join("\r\n").replace("1%", "百年一遇")).toUtf8(),
+         Fault::Utf8Bom,
+         2,
+         {},
+         SameFault},
         {withLine(19, "1.1e1"), Fault::SpillwaysAbove10, 19, "1.1e1", NotChecked},
         {badByte, Fault::NotGbk, 8, badAt, SameFault},
     };
