@@ -1,0 +1,176 @@
+// m4 check's analysis: every problem of a case with its line, and the error estimates on a
+// reservoir whose level is known in closed form.
+
+#include "case/case_file.h"
+#include "routing/case_check.h"
+#include "routing/routing.h"
+
+#include <QStringList>
+
+#include <cmath>
+#include <utility>
+
+#include <gtest/gtest.h>
+
+namespace m4 {
+namespace {
+
+QByteArray caseBytes(const QStringList& lines) {
+    return (lines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n\r\n")).toLatin1();
+}
+
+// A tank of 71 m2 filled from empty by 12.3 m3/s and emptied through an orifice whose sill
+// and opening put the head at the level itself: Q = c sqrt(h), c = 0.98437 * 1 * 1 * sqrt(19.62)
+// = 4.3602 m^2.5/s. With u = sqrt(h), A dh/dt = Qin - c u integrates to
+//   t = 2A (-u/c - (Qin/c^2) ln(1 - c u / Qin)).
+constexpr double kArea = 71;        // m2
+constexpr double kInflow = 12.3;    // m3/s
+constexpr double kOrifice = 4.3602; // m^2.5/s
+
+QByteArray analyticReservoir(int periods) {
+    QStringList lines{"Tank", "1%", "2", "0,0.0071", "100,0.0071", QString::number(periods), "10"};
+    for (int i = 0; i <= periods; ++i) lines << "12.3";
+    lines << "0"
+          << "0"
+          << "0"
+          << "0"
+          << "1000"
+          << "0"
+          << "0"
+          << "1"
+          << "-1,1000,1,1,0.984366689712992,-1"
+          << "0"
+          << "0";
+    return caseBytes(lines);
+}
+
+double exactLevel(double t) {
+    const auto timeToReach = [](double u) {
+        return 2 * kArea *
+               (-u / kOrifice -
+                kInflow / (kOrifice * kOrifice) * std::log(1 - kOrifice * u / kInflow));
+    };
+    double lo = 0, hi = kInflow / kOrifice; // u rises towards its equilibrium
+    for (int i = 0; i < 200; ++i) {
+        const double mid = (lo + hi) / 2;
+        (timeToReach(mid) < t ? lo : hi) = mid;
+    }
+    return lo * lo;
+}
+
+TEST(CaseCheck, StepDoublingEstimatesTheErrorOfTheAnalyticReservoir) {
+    const QByteArray bytes = analyticReservoir(60);
+    const CaseCheck check = checkCaseBytes(bytes, "M-4Tank.INT");
+    EXPECT_TRUE(check.problems.empty());
+    ASSERT_TRUE(check.quality);
+    const RoutingQuality& q = *check.quality;
+
+    const double exact = exactLevel(10);
+    EXPECT_NEAR(exact, 1.2543, 5e-5);
+    const RoutingResult routed = route(parseCaseData(bytes, "M-4Tank.INT").value()).value();
+    EXPECT_NEAR(routed.Z[1], 1.2708, 5e-5); // one Runge-Kutta step
+    const double trueError = routed.Z[1] - exact;
+    ASSERT_TRUE(q.levelError);
+    EXPECT_EQ(q.levelErrorPeriod, 1); // the start from an empty tank is the hardest step
+    EXPECT_GT(*q.levelError, trueError / 2);
+    EXPECT_LT(*q.levelError, trueError * 3 / 2);
+    ASSERT_TRUE(q.outflowError);
+    EXPECT_GT(*q.outflowError, 0);
+
+    // 600 s of inflow: the tank nearly full, the outflow nearly the inflow.
+    EXPECT_NEAR(q.inflowVolume, kInflow * 600, 1e-9);
+    ASSERT_TRUE(q.continuityPercent);
+    EXPECT_LT(std::abs(*q.continuityPercent), 0.5);
+    EXPECT_NEAR(q.storageChange, kArea * routed.Z.back(), 1e-6);
+    EXPECT_TRUE(q.heldPeriods.empty());
+    EXPECT_TRUE(q.cappedPeriods.empty());
+}
+
+/// A case with every kind of outlet and no problem, one item a line.
+QStringList soundCase() {
+    return QStringLiteral("Dam|1%|3|100,10|110,25|120,45|2|600|50|120|200|105|108|50|5|500|"
+                          "1|4,5,100,0.9,4,5,100,300|1|0.48,20,112|1|106,109,3,2,0.6,104|"
+                          "1|108,111,0.45,12,107|2|100,0|120,800")
+        .split(u'|');
+}
+
+struct Change {
+    int line;         ///< 1-based line of the sound case
+    const char* text; ///< its new text, or the line put before it
+    bool insert = false;
+};
+
+TEST(CaseCheck, EveryProblemAtOnceWithItsLine) {
+    using Found = std::vector<std::pair<Fault, int>>;
+    const struct {
+        const char* what;
+        std::vector<Change> changes; ///< from the end of the file to its start
+        Found found;
+    } cases[] = {
+        {"sound", {}, {}},
+        {"curve falls", {{5, "95,25"}}, {{Fault::LevelsNotIncreasing, 5}}},
+        {"curve repeats", {{5, "100,25"}}, {{Fault::LevelRepeated, 5}}},
+        {"area zero", {{6, "120,0"}}, {{Fault::AreaNotPositive, 6}}},
+        // The run's own refusal says the same and is not repeated.
+        {"start above", {{13, "130"}}, {{Fault::StartOutsideCurve, 13}}},
+        {"T zero", {{8, "0"}}, {{Fault::PeriodNotPositive, 8}}},
+        {"QA below W", {{16, "4"}}, {{Fault::QaBelowW, 16}}},
+        {"spillway above", {{20, "0.48,20,120"}}, {{Fault::OutletAboveCurve, 20}}},
+        {"orifice above", {{22, "106,109,3,2,0.6,118"}}, {{Fault::OutletAboveCurve, 22}}},
+        {"states overlap",
+         {{23, "108,111,3,2,0.6,104", true}, {21, "2"}},
+         {{Fault::StatesOverlap, 23}}},
+        {"states gap", {{23, "110,111,3,2,0.6,104", true}, {21, "2"}}, {{Fault::StatesGap, 23}}},
+        {"state empty", {{24, "111,108,0.45,12,107"}}, {{Fault::StateEmpty, 24}}},
+        {"discharge table falls", {{27, "90,800"}}, {{Fault::LevelsNotIncreasing, 27}}},
+        // Rows beyond a count shift every later item of the run's reader.
+        {"curve row too many",
+         {{7, "125,50", true}},
+         {{Fault::RowsDisagree, 3}, {Fault::TooFewItems, 29}}},
+        {"hydrograph row too many",
+         {{12, "250", true}},
+         {{Fault::RowsDisagree, 7}, {Fault::TunnelsAbove10, 17}}},
+        {"tunnel row missing", {{18, ""}}, {{Fault::ItemsOnLine, 18}, {Fault::TooFewItems, 28}}},
+        {"comma in the name",
+         {{1, "Dam, upper"}},
+         {{Fault::ItemsOnLine, 1}, {Fault::NotANumber, 2}}},
+        {"text after the end", {{28, "end", true}}, {{Fault::TrailingLines, 28}}},
+        // A faulty item is named once, not again by what its value seems to say.
+        {"several",
+         {{20, "0.48,20,125"}, {16, "1e999"}, {5, "abc,25"}},
+         {{Fault::NotANumber, 5}, {Fault::NotFinite, 16}, {Fault::OutletAboveCurve, 20}}},
+        {"cut short",
+         {{27, ""}, {26, "100"}},
+         {{Fault::RowsDisagree, 25}, {Fault::ItemsOnLine, 26}, {Fault::TooFewItems, 28}}},
+    };
+    for (const auto& c : cases) {
+        QStringList lines = soundCase();
+        for (const Change& change : c.changes) {
+            if (change.insert)
+                lines.insert(change.line - 1, QString::fromUtf8(change.text));
+            else
+                lines[change.line - 1] = QString::fromUtf8(change.text);
+        }
+        const CaseCheck check = checkCaseBytes(caseBytes(lines), "M-4Dam.INT");
+        Found found;
+        for (const Failure& p : check.problems) found.emplace_back(p.fault, p.line);
+        EXPECT_EQ(found, c.found) << c.what << ": "
+                                  << (check.problems.empty()
+                                          ? ""
+                                          : describe(check.problems[0]).toStdString());
+    }
+}
+
+TEST(CaseCheck, OverlappingStatesNameTheRowThatWins) {
+    QStringList lines = soundCase();
+    lines.insert(22, QStringLiteral("108,111,3,2,0.6,104"));
+    lines[20] = QStringLiteral("2");
+    const CaseCheck check = checkCaseBytes(caseBytes(lines), "M-4Dam.INT");
+    ASSERT_EQ(check.problems.size(), 1u);
+    EXPECT_EQ(describe(check.problems[0]),
+              QStringLiteral("状况的水位范围重叠：变宽高泄流孔第1行（106~109）与第2行（108~111）在"
+                             "水位108~109重叠，计算取第2行\n文件：M-4Dam.INT，第23行"));
+}
+
+} // namespace
+} // namespace m4
