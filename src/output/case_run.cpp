@@ -5,12 +5,12 @@
 #include "case/file_names.h"
 #include "case/gbk.h"
 #include "chart.h"
+#include "period_csv.h"
 #include "report.h"
 #include "routing/routing.h"
 
 #include <QDir>
 
-#include <charconv>
 #include <utility>
 
 namespace m4 {
@@ -21,35 +21,7 @@ QString shownPath(const QString& folder, const QString& name) {
     return QDir::toNativeSeparators(joinPath(folder, name));
 }
 
-void appendNumber(QByteArray& out, double v) {
-    char buffer[32];
-    const auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, v);
-    if (ec == std::errc()) out.append(buffer, end - buffer);
-}
-
 } // namespace
-
-QByteArray periodCsv(const RoutingResult& result) {
-    QByteArray out = "period,held,level,inflow,tunnels,spillways,orifices,variable_spillways,"
-                     "other,total\r\n";
-    out.reserve(static_cast<qsizetype>(result.records.size()) * 80 + out.size());
-    for (const PeriodRecord& r : result.records) {
-        out += QByteArray::number(r.period);
-        out += r.held ? ",1," : ",0,";
-        appendNumber(out, r.level);
-        out += ',';
-        appendNumber(out, r.inflow);
-        // A held period has no outlet flows: its outflow is its inflow.
-        for (double flow : {r.tunnels, r.spillways, r.orifices, r.variableSpillways, r.other}) {
-            out += ',';
-            if (!r.held) appendNumber(out, flow);
-        }
-        out += ',';
-        appendNumber(out, r.total);
-        out += "\r\n";
-    }
-    return out;
-}
 
 Expected<RunOutcome> runCaseFile(const RunRequest& request) {
     const QString caseFullPath = joinPath(request.casePath, request.caseFileName);
@@ -85,18 +57,23 @@ Expected<RunOutcome> runCaseFile(const RunRequest& request) {
     const ChartGeometry chart = chartGeometry(
         outcome.data, outcome.result, shownPath(request.casePath, base + QStringLiteral(".bmp")));
     outcome.chart = renderChart(chart, request.chartSize);
-    outcome.status = QStringLiteral("结果文件") + base + QStringLiteral(".out/bmp已存盘");
-    if (!chart.missingCurves.isEmpty())
-        outcome.status += QStringLiteral("（") + chart.missingCurves + QStringLiteral("）");
     if (std::optional<Failure> failed = saveChartBitmap(outcome.chart, outcome.bitmapPath))
         outcome.laterFailure = std::move(failed);
 
+    bool csvWritten = false;
     if (request.writeCsv) {
         outcome.csvPath = joinPath(request.casePath, base + QStringLiteral(".csv"));
-        if (std::optional<QString> reason = replaceFile(outcome.csvPath, periodCsv(outcome.result));
-            reason && !outcome.laterFailure)
+        const std::optional<QString> reason =
+            replaceFile(outcome.csvPath, periodCsv(outcome.data, outcome.result));
+        csvWritten = !reason;
+        if (reason && !outcome.laterFailure)
             outcome.laterFailure = Failure{Fault::CsvNotWritten, outcome.csvPath, 0, *reason};
     }
+    outcome.status = QStringLiteral("结果文件") + base +
+                     (csvWritten ? QStringLiteral(".out/bmp/csv") : QStringLiteral(".out/bmp")) +
+                     QStringLiteral("已存盘");
+    if (!chart.missingCurves.isEmpty())
+        outcome.status += QStringLiteral("（") + chart.missingCurves + QStringLiteral("）");
     return outcome;
 }
 
