@@ -31,11 +31,6 @@ int checkCommand(const QStringList& words) {
             parseCommand(parser, QStringLiteral("check"), words, checkHelp()))
         return *status;
     const QStringList cases = parser.positionalArguments();
-    if (cases.isEmpty()) {
-        printLine(stderr, QStringLiteral("m4 check：没有给出数据文件"));
-        std::fputs(checkHelp().toUtf8().constData(), stderr);
-        return kExitUsage;
-    }
     const bool json = parser.isSet(kJson);
     int status = kExitOk;
     for (const QString& path : cases) {

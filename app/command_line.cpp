@@ -131,6 +131,11 @@ std::optional<int> parseCommand(QCommandLineParser& parser, const QString& name,
         std::fputs(help.toUtf8().constData(), stdout);
         return kExitOk;
     }
+    if (parser.positionalArguments().isEmpty()) {
+        printLine(stderr, command + QStringLiteral("：没有给出数据文件"));
+        std::fputs(help.toUtf8().constData(), stderr);
+        return kExitUsage;
+    }
     return std::nullopt;
 }
 

@@ -24,8 +24,9 @@ void printLine(std::FILE* stream, const QString& text);
 QString commandHelp(const QString& usage, const QString& description,
                     const QList<QCommandLineOption>& options, const QString& exitStatus);
 
-/// Parse a subcommand's arguments (the words after its name). On success the parser holds the
-/// options; otherwise the exit status: 0 after printing help, 2 after naming the fault.
+/// Parse a subcommand's arguments (the words after its name): options and at least one case
+/// file. On success the parser holds them; otherwise the exit status: 0 after printing help, 2
+/// after naming the fault.
 std::optional<int> parseCommand(QCommandLineParser& parser, const QString& name,
                                 const QStringList& words, const QString& help);
 

@@ -113,13 +113,13 @@ int routeCommand(const QStringList& words) {
         chartSize = *size;
     }
     const QStringList cases = parser.positionalArguments();
-    if (cases.isEmpty()) {
-        printLine(stderr, QStringLiteral("m4 route：没有给出数据文件"));
-        std::fputs(routeHelp().toUtf8().constData(), stderr);
-        return kExitUsage;
-    }
     const bool quiet = parser.isSet(kQuiet);
 
+    // Qt's own notes on the terminal (a missing runtime folder and the like) are no news for
+    // the user; failures are the program's messages.
+    qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& text) {
+        if (type == QtCriticalMsg || type == QtFatalMsg) printLine(stderr, text);
+    });
     // Charts are drawn off screen: a run needs no display.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     int argc = 1;

@@ -5,6 +5,7 @@
 #include "case/case_file.h"
 #include "case/gbk.h"
 #include "output/report.h"
+#include "routing/case_check.h"
 #include "routing/routing.h"
 
 #include <benchmark/benchmark.h>
@@ -63,6 +64,14 @@ void BM_LargestEncode(benchmark::State& state) {
     for (auto _ : state) benchmark::DoNotOptimize(m4::encodeGbk(report));
 }
 BENCHMARK(BM_LargestEncode)->Unit(benchmark::kMillisecond);
+
+// m4 check of the largest case: the line walk, the run's reader, two routings and the volumes.
+void BM_CheckLargest(benchmark::State& state) {
+    const QByteArray bytes = m4::bench::caseBytes(m4::bench::largestCase());
+    for (auto _ : state)
+        benchmark::DoNotOptimize(m4::checkCaseBytes(bytes, QStringLiteral("M-4b.INT")));
+}
+BENCHMARK(BM_CheckLargest)->Unit(benchmark::kMillisecond);
 
 } // namespace
 
