@@ -118,11 +118,12 @@ std::optional<int> parseCommand(QCommandLineParser& parser, const QString& name,
     parser.addOption(helpOption());
     const QString command = kProgram + u' ' + name;
     if (!parser.parse(QStringList{command} + words)) {
+        // Without an unknown name the fault is an option given last without its value.
         const QStringList unknown = parser.unknownOptionNames();
         printLine(stderr,
                   command + QStringLiteral("：") +
                       (unknown.isEmpty()
-                           ? QStringLiteral("选项缺少取值（%1）").arg(parser.errorText())
+                           ? QStringLiteral("选项“%1”缺少取值").arg(words.last())
                            : QStringLiteral("未知选项“%1”").arg(asWritten(words, unknown[0]))));
         std::fputs(help.toUtf8().constData(), stderr);
         return kExitUsage;
