@@ -56,6 +56,13 @@ QString siblingFolder(const QString& programFolder, const QString& replacement) 
            replacement;
 }
 
+QString shownFolder(const QString& folder) {
+    const QString home = QDir::homePath();
+    if (folder == home) return QStringLiteral("~");
+    if (folder.startsWith(home + u'/')) return u'~' + folder.mid(home.size());
+    return folder;
+}
+
 QString userDataFolder() {
     // A relative XDG_DATA_HOME is invalid and must be ignored, or the cases would follow the
     // current folder around.
@@ -64,12 +71,15 @@ QString userDataFolder() {
     return QDir::homePath() + QStringLiteral("/.local/share");
 }
 
+QString resourceFolderOf(const QString& programFolder) {
+    const QString beside = siblingFolder(programFolder, QStringLiteral("rtf"));
+    return QFileInfo(beside).isDir() ? beside
+                                     : QDir::cleanPath(programFolder + kInstalledResources);
+}
+
 ProgramFolders locateProgramFolders(const QString& programFolder, const QString& userData) {
     ProgramFolders folders;
-    const QString resourcesBeside = siblingFolder(programFolder, QStringLiteral("rtf"));
-    folders.resourceFolder = QFileInfo(resourcesBeside).isDir()
-                                 ? resourcesBeside
-                                 : QDir::cleanPath(programFolder + kInstalledResources);
+    folders.resourceFolder = resourceFolderOf(programFolder);
     const QString casesBeside = siblingFolder(programFolder, QStringLiteral("use"));
     const QFileInfo beside(casesBeside);
     if (beside.isDir() && beside.isWritable()) {

@@ -19,8 +19,15 @@ struct ProgramFolders {
 /// The program's folder with its last three characters replaced ("bin" -> "use", "rtf").
 QString siblingFolder(const QString& programFolder, const QString& replacement);
 
+/// A folder as the window's caption shows it: within the user's home as "~/...", so that the
+/// end that tells one case folder from another fits.
+QString shownFolder(const QString& folder);
+
 /// $XDG_DATA_HOME when it is an absolute path, otherwise ~/.local/share.
 QString userDataFolder();
+
+/// Where the pictures, documents and examples of a program in programFolder are.
+QString resourceFolderOf(const QString& programFolder);
 
 /// Where the folders are for a program in programFolder; looks at the disk, changes nothing.
 ProgramFolders locateProgramFolders(const QString& programFolder, const QString& userData);

@@ -58,6 +58,14 @@ TEST_F(ProgramFoldersTest, BesideTheProgramWhenThereElseInstalledAndTheUsersOwn)
     EXPECT_FALSE(QFileInfo::exists(path("data"))) << "looking made a folder";
 }
 
+TEST_F(ProgramFoldersTest, FoldersWithinTheHomeAreShownFromTilde) {
+    const QString home = QDir::homePath();
+    EXPECT_EQ(shownFolder(home + "/.local/share/M-4/use"), "~/.local/share/M-4/use");
+    EXPECT_EQ(shownFolder(home), "~");
+    EXPECT_EQ(shownFolder(home + "er/use"), home + "er/use");
+    EXPECT_EQ(shownFolder("/opt/m4/use"), "/opt/m4/use");
+}
+
 TEST_F(ProgramFoldersTest, UserDataFolderIgnoresARelativeXdgDataHome) {
     const QByteArray before = qgetenv("XDG_DATA_HOME");
     const QString fallback = QDir::homePath() + "/.local/share";

@@ -125,25 +125,27 @@ TEST_F(StartupTest, MissingOrUnreadableInstallationFilesEndStartUpNamingThem) {
 }
 
 TEST_F(StartupTest, WithoutAUseFolderBesideTheProgramTheCasesAreTheUsersOwn) {
-    const QString data = dir_.filePath("data");
-    const QByteArray before = qgetenv("XDG_DATA_HOME");
-    qputenv("XDG_DATA_HOME", data.toUtf8());
+    const QByteArray home = qgetenv("HOME");
+    const QByteArray dataHome = qgetenv("XDG_DATA_HOME");
+    qputenv("HOME", dir_.path().toUtf8());
+    qunsetenv("XDG_DATA_HOME");
     ASSERT_TRUE(QDir(use()).removeRecursively());
     start();
     EXPECT_EQ(takeMessages(), QStringList());
-    EXPECT_EQ(QStringList({w->Dir1->path(), w->Label1[1]->text()}),
-              QStringList(2, data + "/M-4/use"));
+    EXPECT_EQ(w->Dir1->path(), dir_.filePath(".local/share/M-4/use"));
+    EXPECT_EQ(w->Label1[1]->text(), "~/.local/share/M-4/use");
 
     // A user folder that cannot be made ends start-up naming it.
     w.reset();
-    ASSERT_TRUE(QDir(data).removeRecursively());
-    QFile blocker(data);
+    ASSERT_TRUE(QDir(dir_.filePath(".local")).removeRecursively());
+    QFile blocker(dir_.filePath(".local"));
     ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
     quits_ = 0;
     EXPECT_FALSE(makeWindow()->Form_Load());
-    EXPECT_EQ(takeMessages(), QStringList{"找不到文件夹 " + data + "/M-4/use"});
+    EXPECT_EQ(takeMessages(), QStringList{"找不到文件夹 " + dir_.filePath(".local/share/M-4/use")});
     EXPECT_EQ(quits_, 1);
-    qputenv("XDG_DATA_HOME", before);
+    qputenv("HOME", home);
+    qputenv("XDG_DATA_HOME", dataHome);
 }
 
 TEST_F(StartupTest, SecondInstanceIsRefusedWhileTheFirstRuns) {
