@@ -1,9 +1,11 @@
 #include "command_line.h"
 
 #ifdef M4_WITH_WINDOW
+#include "case/program_folders.h"
 #include "ui/vemoM4.h"
 
 #include <QApplication>
+#include <QIcon>
 #endif
 
 #include <QStringList>
@@ -22,6 +24,11 @@ int main(int argc, char** argv) {
         return *status;
 #ifdef M4_WITH_WINDOW
     QApplication app(argc, argv);
+    // The desktop matches the window to its menu entry by this name (Wayland) and shows the
+    // icon in the task bar (X11).
+    QGuiApplication::setDesktopFileName(QStringLiteral("qinglan-m4"));
+    QApplication::setWindowIcon(QIcon(m4::resourceFolderOf(QApplication::applicationDirPath()) +
+                                      QStringLiteral("/m4.png")));
     m4::vemoM4 window;
     if (!window.Form_Load()) return 0;
     window.show();
