@@ -101,12 +101,4 @@ TEST_F(ProgramFoldersTest, FirstStartMakesAPrivateFolderWithTheExamplesLaterStar
     EXPECT_EQ(read("home/.local/share/M-4/use/M-4B.INT"), "(missing)");
 }
 
-TEST_F(ProgramFoldersTest, AUserFolderThatCannotBeMadeIsNamedButAbsent) {
-    makeFolders({"usr/bin"});
-    write("data", "a file where the data folder should be");
-    const ProgramFolders found = prepareProgramFolders(path("usr/bin"), path("data"));
-    EXPECT_EQ(found.caseFolder, path("data/M-4/use"));
-    EXPECT_FALSE(QFileInfo(found.caseFolder).isDir());
-}
-
 } // namespace
