@@ -1,22 +1,39 @@
-#include "route_command.h"
-
-#include <QByteArray>
+#include "command_line.h"
 
 #ifdef M4_WITH_WINDOW
+#include "case/program_folders.h"
 #include "ui/vemoM4.h"
 
 #include <QApplication>
+#include <QIcon>
 #endif
 
+#include <QStringList>
+
 int main(int argc, char** argv) {
-    if (argc >= 2 && QByteArray(argv[1]) == "route") return m4::routeCommand(argc, argv);
+    // The command line is read before any application object exists, so that help, version,
+    // the subcommands and a refused window need no display.
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i) arguments << QString::fromLocal8Bit(argv[i]);
+#ifdef M4_WITH_WINDOW
+    constexpr bool kWindowBuilt = true;
+#else
+    constexpr bool kWindowBuilt = false;
+#endif
+    if (const std::optional<int> status = m4::runCommandLine(arguments, kWindowBuilt))
+        return *status;
 #ifdef M4_WITH_WINDOW
     QApplication app(argc, argv);
+    // The desktop matches the window to its menu entry by this name (Wayland) and shows the
+    // icon in the task bar (X11).
+    QGuiApplication::setDesktopFileName(QStringLiteral("qinglan-m4"));
+    QApplication::setWindowIcon(QIcon(m4::resourceFolderOf(QApplication::applicationDirPath()) +
+                                      QStringLiteral("/m4.png")));
     m4::vemoM4 window;
     if (!window.Form_Load()) return 0;
     window.show();
     return QApplication::exec();
 #else
-    return 0;
+    return m4::kExitUsage;
 #endif
 }

@@ -6,6 +6,7 @@
 #include "case/case_file.h"
 #include "output/chart.h"
 #include "output/report.h"
+#include "routing/case_check.h"
 #include "routing/routing.h"
 
 #include <QFile>
@@ -100,6 +101,14 @@ void BM_RouteCommandLargest(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_RouteCommandLargest)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// m4 check of the largest case: the line walk, the run's reader, two routings and the volumes.
+void BM_CheckLargest(benchmark::State& state) {
+    const QByteArray bytes = m4::bench::caseBytes(m4::bench::largestCase());
+    for (auto _ : state)
+        benchmark::DoNotOptimize(m4::checkCaseBytes(bytes, QStringLiteral("M-4b.INT")));
+}
+BENCHMARK(BM_CheckLargest)->Unit(benchmark::kMillisecond);
 
 } // namespace
 

@@ -49,6 +49,16 @@ Expected<CaseText> loadCaseText(const QString& path);
 /// Read a case file for a run: every number checked (finite, counts whole and in range).
 Expected<CaseData> readCaseData(const QString& path);
 
+/// The failure of a count item read as value (text: the item without its blanks) when the value
+/// is not one its field takes: negative, fractional or above the field's largest.
+std::optional<Failure> refusedCount(int field, double value, const QString& text,
+                                    const QString& file, int line);
+
+/// The bytes of a case file, refused when missing, unreadable or larger than any case can be.
+Expected<QByteArray> readCaseFileBytes(const QString& path);
+/// The text of a case file's bytes, refused when they are not GBK or were saved as UTF-8.
+Expected<QString> decodeCaseFile(const QByteArray& bytes, const QString& file);
+
 /// The same two readers over bytes already in memory; file names the source in failures.
 Expected<CaseText> parseCaseText(const QByteArray& bytes, const QString& file);
 Expected<CaseData> parseCaseData(const QByteArray& bytes, const QString& file);

@@ -170,13 +170,15 @@ class ItemReader {
     bool afterComma_ = false; ///< a comma was read, so one more item follows on its line
 };
 
-/// The fault of a count above its table's largest: tunnels and spillways have their own.
+/// The fault of a count above its table's largest: tunnels, spillways and J have their own.
 Fault tooLargeFault(int field) {
     switch (field) {
     case kFieldG0:
         return Fault::TunnelsAbove10;
     case kFieldH0:
         return Fault::SpillwaysAbove10;
+    case kFieldJ:
+        return Fault::JTooLarge;
     default:
         return Fault::CountTooLarge;
     }
@@ -219,12 +221,9 @@ class CaseItems {
         Item item;
         double number = 0;
         if (!next(item) || !numberOf(item, number)) return false;
-        if (number < 0 || number != std::floor(number))
-            return fail(
-                countFailure(Fault::CountNotWhole, file_, item.line, field, shownText(item.bytes)));
-        if (number > largestCount(tableOfCountField(field)))
-            return fail(
-                countFailure(tooLargeFault(field), file_, item.line, field, shownText(item.bytes)));
+        if (std::optional<Failure> refused =
+                refusedCount(field, number, shownText(item.bytes), file_, item.line))
+            return fail(std::move(*refused));
         value = static_cast<int>(number);
         return true;
     }
@@ -263,17 +262,65 @@ int lineOfByte(const QByteArray& bytes, qsizetype offset) {
     return line;
 }
 
-/// The bytes of a case file as items can be read from them: not too large, no byte-order mark
-/// and GBK throughout.
+/// Bytes of the well-formed UTF-8 sequence that starts at p, or 0 when none does. The ranges of
+/// the second byte leave out overlong forms, surrogates and code points beyond U+10FFFF.
+std::size_t utf8SequenceAt(std::string_view s, std::size_t p) {
+    const auto at = [&](std::size_t i) {
+        return p + i < s.size() ? static_cast<unsigned char>(s[p + i]) : 0u;
+    };
+    const auto within = [](unsigned b, unsigned lo, unsigned hi) { return b >= lo && b <= hi; };
+    const unsigned lead = at(0);
+    std::size_t length = 0;
+    unsigned lo = 0x80, hi = 0xBF; // of the second byte
+    if (lead < 0x80) return 1;
+    if (within(lead, 0xC2, 0xDF))
+        length = 2;
+    else if (within(lead, 0xE0, 0xEF))
+        length = 3;
+    else if (within(lead, 0xF0, 0xF4))
+        length = 4;
+    else
+        return 0;
+    if (lead == 0xE0) lo = 0xA0;
+    if (lead == 0xED) hi = 0x9F;
+    if (lead == 0xF0) lo = 0x90;
+    if (lead == 0xF4) hi = 0x8F;
+    if (!within(at(1), lo, hi)) return 0;
+    for (std::size_t i = 2; i < length; ++i)
+        if (!within(at(i), 0x80, 0xBF)) return 0;
+    return length;
+}
+
+/// Offset of the first byte beyond ASCII when all the bytes are UTF-8 and there is one;
+/// nullopt otherwise. GBK Chinese text is practically never UTF-8, so such a file was saved as
+/// UTF-8 and would be read as garbled names. The walk stops at the first byte that is not
+/// UTF-8, which in a GBK file is the first Chinese character.
+std::optional<qsizetype> utf8MultiByteStart(std::string_view s) {
+    const auto first = std::find_if(s.begin(), s.end(),
+                                    [](char b) { return static_cast<unsigned char>(b) >= 0x80; });
+    if (first == s.end()) return std::nullopt;
+    for (auto p = static_cast<std::size_t>(first - s.begin()); p < s.size();) {
+        const std::size_t length = utf8SequenceAt(s, p);
+        if (length == 0) return std::nullopt;
+        p += length;
+    }
+    return first - s.begin();
+}
+
+/// The bytes of a case file as items can be read from them: not too large, no byte-order mark,
+/// not UTF-8 and GBK throughout.
 Expected<std::string_view> caseBytes(const QByteArray& bytes, const QString& file) {
     if (bytes.size() > kMaxCaseBytes) return failureAt(Fault::FileTooLarge, file, 0);
     if (bytes.startsWith(kUtf8Bom)) return failureAt(Fault::Utf8Bom, file, 1);
+    const std::string_view all(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+    if (const std::optional<qsizetype> at = utf8MultiByteStart(all))
+        return failureAt(Fault::Utf8Bom, file, lineOfByte(bytes, *at));
     if (const std::optional<qsizetype> bad = firstNonGbkByte(bytes)) {
         Failure failure = failureAt(Fault::NotGbk, file, lineOfByte(bytes, *bad));
         failure.number = static_cast<int>(*bad + 1);
         return failure;
     }
-    return std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+    return all;
 }
 
 Expected<QByteArray> readCaseBytes(const QString& path) {
@@ -318,8 +365,9 @@ Expected<int> windowRows(int table, const QString& countText, int line, const QS
     const auto rows = rowsFromCount(table, countText);
     if (rows && *rows >= 0) return *rows;
     const bool negative = rows || numericValue(countText) < 0;
-    return countFailure(negative ? Fault::CountNotWhole : Fault::CountTooLarge, file, line,
-                        countFieldOf(table), shownText(countText));
+    const Fault tooLarge = table == kHydrographTable ? Fault::JTooLarge : Fault::CountTooLarge;
+    return countFailure(negative ? Fault::CountNotWhole : tooLarge, file, line, countFieldOf(table),
+                        shownText(countText));
 }
 
 /// The cells of one table as the loader normalises them.
@@ -351,6 +399,25 @@ Expected<CaseData> readCaseData(const QString& path) {
     auto bytes = readCaseBytes(path);
     if (!bytes) return bytes.failure();
     return parseCaseData(*bytes, path);
+}
+
+std::optional<Failure> refusedCount(int field, double value, const QString& text,
+                                    const QString& file, int line) {
+    if (value < 0 || value != std::floor(value))
+        return countFailure(Fault::CountNotWhole, file, line, field, text);
+    if (value > largestCount(tableOfCountField(field)))
+        return countFailure(tooLargeFault(field), file, line, field, text);
+    return std::nullopt;
+}
+
+Expected<QByteArray> readCaseFileBytes(const QString& path) {
+    return readCaseBytes(path);
+}
+
+Expected<QString> decodeCaseFile(const QByteArray& bytes, const QString& file) {
+    const Expected<std::string_view> checked = caseBytes(bytes, file);
+    if (!checked) return checked.failure();
+    return textOf(*checked);
 }
 
 Expected<CaseText> parseCaseText(const QByteArray& bytes, const QString& file) {

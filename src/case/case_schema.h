@@ -31,9 +31,13 @@ inline constexpr int kOrificeTable = 4;
 inline constexpr int kVariableSpillwayTable = 5;
 inline constexpr int kDischargeTable = 6;
 
-/// The count fields, numbered as the parameter fields.
+/// The count fields and the parameters a check reads, numbered as the parameter fields.
 inline constexpr int kFieldK = 2;
 inline constexpr int kFieldJ = 3;
+inline constexpr int kFieldT = 4;
+inline constexpr int kFieldZ0 = 6;
+inline constexpr int kFieldW = 8;
+inline constexpr int kFieldQA = 9;
 inline constexpr int kFieldG0 = 10;
 inline constexpr int kFieldH0 = 11;
 inline constexpr int kFieldKK1 = 12;

@@ -1,7 +1,6 @@
 #include "text_convert.h"
 
 #include "case_schema.h"
-#include "number_text.h"
 
 #include <array>
 #include <charconv>
@@ -19,9 +18,6 @@ constexpr double kCountMin = -32768.0;
 constexpr double kCountMax = 32767.0;
 /// Longest item read as a plain decimal (characters); it keeps far from the double's limits.
 constexpr qsizetype kPlainItemMaxLength = 24;
-/// The largest number of 15 digits that a double holds; the doubles above it would round up to
-/// a text that reads back as infinity.
-constexpr double kLargestCellNumber = 1.79769313486231e308;
 
 /// A code unit of the text being read: UTF-16 from the window, bytes from a case file. A GBK
 /// byte above 0x7F is never a digit, a sign, a point or a blank.
@@ -254,14 +250,6 @@ std::optional<int> countOf(QStringView text) {
 std::optional<int> rowsFromCount(int table, QStringView countText) {
     if (table == kHydrographTable) return toCount(numericValue(countText) + 1);
     return countOf(countText);
-}
-
-QString cellText(double value) {
-    // The 15 digits of the largest doubles round up past the largest double; such a text would
-    // read back as infinity.
-    if (std::isfinite(value) && std::abs(value) > kLargestCellNumber)
-        value = std::copysign(kLargestCellNumber, value);
-    return significantText(value, NumberForm::Plain).toString();
 }
 
 std::optional<QString> itemCellText(QStringView item) {

@@ -1,6 +1,8 @@
 #pragma once
 // How texts become numbers and numbers become cell texts.
 
+#include "common/number_text.h"
+
 #include <QString>
 #include <QStringView>
 
@@ -21,11 +23,6 @@ std::optional<int> countOf(QStringView text);
 /// Data rows of table d given the text of its count field: the count, or for the hydrograph the
 /// numeric value plus 1 taken to a count; nullopt when that is not a 16-bit number.
 std::optional<int> rowsFromCount(int table, QStringView countText);
-
-/// A number as a cell text: at most 15 significant digits, no trailing zeros, no leading blank,
-/// "." as the decimal point (1.5, 0, 2); the exponent form, as in 1E+15 or 1.5E-05, only below
-/// 1e-4 and from 1e15 up. Values that are not finite give "inf", "-inf" or "nan".
-QString cellText(double value);
 
 /// The cell text the loader makes of a case-file item, cellText(numericValue(item)), written
 /// straight from the item's digits when it is a plain decimal; nullopt when not finite.

@@ -5,6 +5,7 @@
 
 #include <QString>
 
+#include <array>
 #include <optional>
 #include <utility>
 #include <variant>
@@ -24,12 +25,13 @@ enum class Fault {
     NotFinite,        ///< text: the item
     CountNotWhole,    ///< datum: the count; text: the item (negative or fractional)
     CountTooLarge,    ///< datum: the count; text: the item (more than 32767 rows)
+    JTooLarge,        ///< datum: "J"; text: the item (the J + 1 rows of the hydrograph too many)
     TunnelsAbove10,   ///< text: the G0 item
     SpillwaysAbove10, ///< text: the H0 item
     // Routing.
     StartOutsideCurve, ///< level: the level looked up first, Z0
     CurveZeroWidth,    ///< level; number: the first of the two points of the same level, from 1
-    AreaNotPositive,   ///< level and area
+    AreaNotPositive,   ///< area; level where it was looked up, or number: the curve's point
     ResultNotFinite,   ///< number: the period
     // Files written by a run; cause and text say why.
     ReportNotWritten,
@@ -42,6 +44,21 @@ enum class Fault {
     FolderMissing,    ///< the folder of the case does not exist (text: the folder)
     // Name test of a run.
     BadRunName, ///< text: the name, which holds "*" or does not end in ".int"
+    // What checking a case finds beyond what stops a run. place: the table by its caption.
+    RowsDisagree,        ///< datum: the count; number: its value; wanted and found: the rows
+    FieldItems,          ///< place: the field's caption; wanted and found: the items on its line
+    RowItems,            ///< number: the row as shown; wanted and found: the items on its line
+    TrailingLines,       ///< text after the last item a run reads
+    LevelsNotIncreasing, ///< number, other: the point and the one before; values: their levels
+    LevelRepeated,       ///< number, other: the point and the one before; values: the level
+    CurveTooShort,       ///< fewer than two level-area points
+    StatesOverlap,       ///< number, other: the rows, the second wins; values: their lower and
+                         ///< upper levels, the first row's first
+    StatesGap,           ///< values: the levels between which no state applies
+    StateEmpty,          ///< number: the row; values: its lower and upper level
+    OutletAboveCurve,    ///< edge; number: the row; values: the edge's level and the curve's top
+    QaBelowW,            ///< values: QA and W
+    PeriodNotPositive,   ///< values: T
 };
 
 /// Why a file could not be read or written.
@@ -54,6 +71,14 @@ enum class FileCause {
     NotBmp,        ///< the picture could not be encoded as BMP
 };
 
+/// The part of an outlet below which it gives nothing.
+enum class OutletEdge {
+    TunnelInlet,   ///< the tunnel's inlet bottom
+    SpillwayCrest, ///< the spillway's crest
+    OrificeTop,    ///< the top of an orifice's opening: its sill plus the gate opening
+    GateSill,      ///< the sill of a variable-width spillway's gate
+};
+
 /// What went wrong and where, with the values its message names. Which values a fault fills
 /// is written beside it above.
 struct Failure {
@@ -63,9 +88,15 @@ struct Failure {
     QString text = {}; ///< as found: an item, a name, a character, a folder or the system's reason
     FileCause cause = FileCause::SystemReason;
     const char* datum = ""; ///< the count an item was read for: "K", "J", "G0" ...
-    int number = 0;         ///< a point, a period or a byte, as the fault says
+    const char* place = ""; ///< the table or field concerned, by the caption the window shows
+    int number = 0;         ///< a point, a row, a period, a count or a byte, as the fault says
+    int other = 0;          ///< a second point or row
+    int wanted = 0;         ///< items or rows the case calls for
+    int found = 0;          ///< items or rows there are
     double level = 0;       ///< m
     double area = 0;        ///< 10^4 m2
+    std::array<double, 4> values{}; ///< the levels and parameters a check names, in its order
+    OutletEdge edge = OutletEdge::TunnelInlet;
 };
 
 /// The user's text for a failure: the message of its fault with its values, then the file.

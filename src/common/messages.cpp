@@ -1,18 +1,45 @@
-// Every text the core gives a user. Each fault is worded in one switch, so the compiler
-// (-Wswitch) refuses a fault without its text.
+// Every text the core gives a user. Every fault goes through one switch, so the compiler
+// (-Wswitch) refuses a fault without its text; the faults only a check of a case finds are
+// worded in a second switch of their own.
 
 #include "messages.h"
 
 #include "failure.h"
+#include "number_text.h"
 
 #include <QDir>
+
+#include <algorithm>
 
 namespace m4 {
 namespace {
 
-/// Levels and areas as the user typed them: up to 15 significant digits, no trailing zeros.
+/// Levels and areas that routing looked up: up to 15 significant digits, no trailing zeros.
 QString numberText(double value) {
     return QString::number(value, 'g', 15);
+}
+
+/// A value a check names, as the window's cell shows it.
+QString valueText(const Failure& f, std::size_t i) {
+    return cellText(f.values.at(i));
+}
+
+QString placeText(const Failure& f) {
+    return QString::fromUtf8(f.place);
+}
+
+QString edgeText(OutletEdge edge) {
+    switch (edge) {
+    case OutletEdge::TunnelInlet:
+        return QStringLiteral("进口底高程");
+    case OutletEdge::SpillwayCrest:
+        return QStringLiteral("底高程");
+    case OutletEdge::OrificeTop:
+        return QStringLiteral("闸门顶高程（闸底高程加开度）");
+    case OutletEdge::GateSill:
+        return QStringLiteral("闸底高程");
+    }
+    return {};
 }
 
 /// Why a file could not be read or written.
@@ -39,6 +66,91 @@ QString countText(const Failure& f) {
     return QString::fromUtf8(f.datum) + QStringLiteral("=“") + f.text + QStringLiteral("”");
 }
 
+/// "变宽高泄流孔第1行（106~109）与第2行（108~111）在水位108~109重叠，计算取第2行".
+QString overlapText(const Failure& f) {
+    return QStringLiteral("%1第%2行（%3~%4）与第%5行（%6~%7）在水位%8~%9重叠，")
+               .arg(placeText(f))
+               .arg(f.number)
+               .arg(valueText(f, 0), valueText(f, 1))
+               .arg(f.other)
+               .arg(valueText(f, 2), valueText(f, 3), cellText(std::max(f.values[0], f.values[2])),
+                    cellText(std::min(f.values[1], f.values[3]))) +
+           QStringLiteral("计算取第%1行").arg(f.other);
+}
+
+/// What checking a case finds beyond the faults that stop a run. messageOf sends only these
+/// faults here.
+QString checkMessageOf(const Failure& f) {
+    switch (f.fault) {
+    case Fault::RowsDisagree:
+        return QStringLiteral("个数与表格行数不符：%1=%2，%3应有%4行，实有%5行")
+            .arg(QString::fromUtf8(f.datum), QString::number(f.number), placeText(f))
+            .arg(f.wanted)
+            .arg(f.found);
+    case Fault::FieldItems:
+        return QStringLiteral("本行数据个数不对：%1应为%2个数据，实有%3个")
+            .arg(placeText(f).trimmed())
+            .arg(f.wanted)
+            .arg(f.found);
+    case Fault::RowItems:
+        return QStringLiteral("本行数据个数不对：%1第%2行应有%3个数据，实有%4个")
+            .arg(placeText(f))
+            .arg(f.number)
+            .arg(f.wanted)
+            .arg(f.found);
+    case Fault::TrailingLines:
+        return QStringLiteral("此行起的内容不属于任何数据项，计算时不读");
+    case Fault::LevelsNotIncreasing:
+        return QStringLiteral("水位没有逐点升高：%1第%2点水位%3低于第%4点水位%5")
+            .arg(placeText(f))
+            .arg(f.number)
+            .arg(valueText(f, 0))
+            .arg(f.other)
+            .arg(valueText(f, 1));
+    case Fault::LevelRepeated:
+        return QStringLiteral("水位重复：%1第%2点与第%3点水位同为%4")
+            .arg(placeText(f))
+            .arg(f.number)
+            .arg(f.other)
+            .arg(valueText(f, 0));
+    case Fault::CurveTooShort:
+        return QStringLiteral("水位~面积曲线少于2个结点，无法插值");
+    case Fault::StatesOverlap:
+        return QStringLiteral("状况的水位范围重叠：") + overlapText(f);
+    case Fault::StatesGap:
+        return QStringLiteral("状况的水位范围有空缺：%1在水位%2~%3之间没有适用的状况，此间不泄流")
+            .arg(placeText(f), valueText(f, 0), valueText(f, 1));
+    case Fault::StateEmpty:
+        return QStringLiteral("状况永不适用：%1第%2行下限水位%3不低于上限水位%4")
+            .arg(placeText(f))
+            .arg(f.number)
+            .arg(valueText(f, 0), valueText(f, 1));
+    case Fault::OutletAboveCurve:
+        return QStringLiteral(
+                   "泄流设施在水位~面积曲线范围内不泄流：%1第%2行%3%4不低于曲线最高水位%5")
+            .arg(placeText(f))
+            .arg(f.number)
+            .arg(edgeText(f.edge), valueText(f, 0), valueText(f, 1));
+    case Fault::QaBelowW:
+        return QStringLiteral("下游限制泄量小于电站常流量：QA=%1，W=%2")
+            .arg(valueText(f, 0), valueText(f, 1));
+    case Fault::PeriodNotPositive:
+        return QStringLiteral("时段间隔T=%1不是正数").arg(valueText(f, 0));
+    default:
+        return {};
+    }
+}
+
+/// The area of a point of the curve, or the area looked up at a level.
+QString areaText(const Failure& f) {
+    if (f.number > 0)
+        return QStringLiteral("%1第%2点面积为%3")
+            .arg(placeText(f))
+            .arg(f.number)
+            .arg(cellText(f.area));
+    return QStringLiteral("水位%1米处面积为%2").arg(numberText(f.level), numberText(f.area));
+}
+
 QString messageOf(const Failure& f) {
     switch (f.fault) {
     case Fault::FileMissing:
@@ -61,6 +173,9 @@ QString messageOf(const Failure& f) {
         return countText(f) + QStringLiteral("不是非负整数");
     case Fault::CountTooLarge:
         return countText(f) + QStringLiteral("超过表格的最大行数32767");
+    case Fault::JTooLarge:
+        return QStringLiteral("洪水过程时段数") + countText(f) +
+               QStringLiteral("超过上限32766（过程线最多32767行）");
     case Fault::TunnelsAbove10:
         return QStringLiteral("泄洪洞个数G0=%1超过10").arg(f.text);
     case Fault::SpillwaysAbove10:
@@ -73,8 +188,7 @@ QString messageOf(const Failure& f) {
             .arg(f.number + 1)
             .arg(numberText(f.level));
     case Fault::AreaNotPositive:
-        return QStringLiteral("水位%1米处面积为%2，水面面积必须大于零")
-            .arg(numberText(f.level), numberText(f.area));
+        return areaText(f) + QStringLiteral("，水面面积必须大于零");
     case Fault::ResultNotFinite:
         return QStringLiteral("第%1时段的计算结果溢出，请检查数据").arg(f.number);
     case Fault::ReportNotWritten:
@@ -93,6 +207,20 @@ QString messageOf(const Failure& f) {
         return QStringLiteral("文件夹不存在");
     case Fault::BadRunName:
         return QStringLiteral("文件名%1不对！请查实").arg(f.text);
+    case Fault::RowsDisagree:
+    case Fault::FieldItems:
+    case Fault::RowItems:
+    case Fault::TrailingLines:
+    case Fault::LevelsNotIncreasing:
+    case Fault::LevelRepeated:
+    case Fault::CurveTooShort:
+    case Fault::StatesOverlap:
+    case Fault::StatesGap:
+    case Fault::StateEmpty:
+    case Fault::OutletAboveCurve:
+    case Fault::QaBelowW:
+    case Fault::PeriodNotPositive:
+        return checkMessageOf(f);
     }
     return {};
 }
@@ -120,8 +248,10 @@ QString describe(const Failure& failure) {
     return text;
 }
 
-QString runSavedStatus(const QString& base, const std::vector<ChartGap>& gaps) {
-    QString text = QStringLiteral("结果文件") + base + QStringLiteral(".out/bmp已存盘");
+QString runSavedStatus(const QString& base, bool withCsv, const std::vector<ChartGap>& gaps) {
+    QString text =
+        QStringLiteral("结果文件") + base +
+        (withCsv ? QStringLiteral(".out/bmp/csv已存盘") : QStringLiteral(".out/bmp已存盘"));
     if (gaps.empty()) return text;
     text += QStringLiteral("（");
     for (std::size_t i = 0; i < gaps.size(); ++i) {

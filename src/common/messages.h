@@ -14,8 +14,9 @@ enum class ChartGap {
     FlatDischarge, ///< the range of the discharges is empty: no discharge curves
 };
 
-/// The status text of a finished run: the base name of its files, then any curves the chart
-/// could not draw.
-QString runSavedStatus(const QString& base, const std::vector<ChartGap>& gaps = {});
+/// The status text of a finished run: the base name of its files, with the CSV when one was
+/// written, then any curves the chart could not draw.
+QString runSavedStatus(const QString& base, bool withCsv = false,
+                       const std::vector<ChartGap>& gaps = {});
 
 } // namespace m4

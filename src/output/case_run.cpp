@@ -4,12 +4,12 @@
 #include "case/file_names.h"
 #include "chart.h"
 #include "common/atomic_file.h"
+#include "period_csv.h"
 #include "report.h"
 #include "routing/routing.h"
 
 #include <QDir>
 
-#include <charconv>
 #include <utility>
 
 namespace m4 {
@@ -20,35 +20,7 @@ QString shownPath(const QString& folder, const QString& name) {
     return QDir::toNativeSeparators(joinPath(folder, name));
 }
 
-void appendNumber(QByteArray& out, double v) {
-    char buffer[32];
-    const auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, v);
-    if (ec == std::errc()) out.append(buffer, end - buffer);
-}
-
 } // namespace
-
-QByteArray periodCsv(const RoutingResult& result) {
-    QByteArray out = "period,held,level,inflow,tunnels,spillways,orifices,variable_spillways,"
-                     "other,total\r\n";
-    out.reserve(static_cast<qsizetype>(result.records.size()) * 80 + out.size());
-    for (const PeriodRecord& r : result.records) {
-        out += QByteArray::number(r.period);
-        out += r.held ? ",1," : ",0,";
-        appendNumber(out, r.level);
-        out += ',';
-        appendNumber(out, r.inflow);
-        // A held period has no outlet flows: its outflow is its inflow.
-        for (double flow : {r.tunnels, r.spillways, r.orifices, r.variableSpillways, r.other}) {
-            out += ',';
-            if (!r.held) appendNumber(out, flow);
-        }
-        out += ',';
-        appendNumber(out, r.total);
-        out += "\r\n";
-    }
-    return out;
-}
 
 Expected<RunOutcome> runCaseFile(const RunRequest& request) {
     const QString caseFullPath = joinPath(request.casePath, request.caseFileName);
@@ -85,17 +57,18 @@ Expected<RunOutcome> runCaseFile(const RunRequest& request) {
     const ChartGeometry chart = chartGeometry(
         outcome.data, outcome.result, shownPath(request.casePath, base + QStringLiteral(".bmp")));
     outcome.chart = renderChart(chart, request.chartSize);
-    outcome.status = runSavedStatus(base, chart.gaps);
     if (std::optional<Failure> failed = saveChartBitmap(outcome.chart, outcome.bitmapPath))
         outcome.laterFailure = std::move(failed);
 
+    bool csvWritten = false;
     if (request.writeCsv) {
         outcome.csvPath = joinPath(request.casePath, base + QStringLiteral(".csv"));
-        if (std::optional<Failure> failed =
-                replaceFile(Fault::CsvNotWritten, outcome.csvPath, periodCsv(outcome.result));
-            failed && !outcome.laterFailure)
-            outcome.laterFailure = std::move(failed);
+        std::optional<Failure> failed = replaceFile(Fault::CsvNotWritten, outcome.csvPath,
+                                                    periodCsv(outcome.data, outcome.result));
+        csvWritten = !failed;
+        if (failed && !outcome.laterFailure) outcome.laterFailure = std::move(failed);
     }
+    outcome.status = runSavedStatus(base, csvWritten, chart.gaps);
     return outcome;
 }
 

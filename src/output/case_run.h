@@ -39,7 +39,4 @@ struct RunOutcome {
 /// before the report is written writes nothing: an earlier report of the case stays as it was.
 Expected<RunOutcome> runCaseFile(const RunRequest& request);
 
-/// The period records as CSV: a header row, one row a period, plain numbers, CR LF.
-QByteArray periodCsv(const RoutingResult& result);
-
 } // namespace m4

@@ -56,8 +56,11 @@ constexpr QRgb kForeground = 0xff000000;    // axes and texts
 // part of such a steep segment moves by far less than a pixel.
 constexpr double kFarOff = 1e7;
 
-constexpr int kTextPointSize = 9;
-// Point sizes become pixels at this resolution whatever the platform reports.
+// Texts are 12 pixels high (9 points at 96 dots per inch) on a chart of the window's design
+// size and grow and shrink with the picture, so that they keep their place among the curves;
+// below kMinTextPx Chinese characters are no longer legible.
+constexpr double kTextPx = 12;
+constexpr int kMinTextPx = 9;
 constexpr int kDotsPerMetre = 3780; // 96 dots per inch
 
 /// 180 / range, or nothing when the range makes the factor zero or infinite.
@@ -85,13 +88,15 @@ void appendCurve(std::vector<ChartSegment>& out, const std::vector<double>& valu
             {colour, toSingle(x(i - 1)), toSingle(y(i - 1)), toSingle(x(i)), toSingle(y(i))});
 }
 
-QFont chartFont() {
+QFont chartFont(QSize size) {
     QFont font;
     // The first family that is installed and shows Chinese wins.
     font.setFamilies({QStringLiteral("WenQuanYi Micro Hei"), QStringLiteral("Noto Sans CJK SC"),
                       QStringLiteral("Source Han Sans SC"), QStringLiteral("Microsoft YaHei"),
                       QStringLiteral("SimSun"), QStringLiteral("Droid Sans Fallback")});
-    font.setPointSize(kTextPointSize);
+    const double scale = std::min(size.width() / double{kDefaultChartWidthPx},
+                                  size.height() / double{kDefaultChartHeightPx});
+    font.setPixelSize(std::max(kMinTextPx, static_cast<int>(std::lround(kTextPx * scale))));
     font.setStyleStrategy(QFont::NoAntialias);
     return font;
 }
@@ -167,7 +172,7 @@ QImage renderChart(const ChartGeometry& geometry, QSize size) {
     image.fill(Qt::white);
 
     // Positions are mapped by hand rather than through a painter transform, so that pens stay
-    // one pixel and texts keep their point size at any surface size.
+    // one pixel wide at any surface size; chartFont sizes the texts for the surface.
     const double w = size.width();
     const double h = size.height();
     const auto px = [w](double x) { return x * w / kChartWidth; };
@@ -197,7 +202,7 @@ QImage renderChart(const ChartGeometry& geometry, QSize size) {
         start = end;
     }
 
-    const QFont font = chartFont();
+    const QFont font = chartFont(size);
     painter.setFont(font);
     painter.setPen(QColor::fromRgb(kForeground));
     painter.setBackgroundMode(Qt::TransparentMode);

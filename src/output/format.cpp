@@ -1,6 +1,6 @@
 #include "format.h"
 
-#include "case/number_text.h"
+#include "common/number_text.h"
 
 #include <algorithm>
 #include <array>

@@ -1,6 +1,7 @@
 // A new, empty case and the file-name field.
 
 #include "case/file_names.h"
+#include "case/program_folders.h"
 #include "platform/file_browser.h"
 #include "platform/grid.h"
 #include "platform/tab_control.h"
@@ -29,7 +30,7 @@ void vemoM4::NewdataForm() {
     CasePath = File1->path();
     CaseFullPath = joinPath(CasePath, CaseFileName);
     File1->refresh();
-    Label1[1]->setText(CasePath);
+    Label1[1]->setText(shownFolder(CasePath));
     // A different text is a change of the field and goes through the name check.
     if (Text12->text() != CaseFileName) Text12->setText(CaseFileName);
     for (QLineEdit* field : Text3) field->clear();

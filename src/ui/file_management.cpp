@@ -4,6 +4,7 @@
 
 #include "case/case_file.h"
 #include "case/file_names.h"
+#include "case/program_folders.h"
 #include "platform/file_browser.h"
 #include "platform/grid.h"
 #include "platform/tab_control.h"
@@ -108,7 +109,7 @@ void vemoM4::File1_Click() {
     // cannot write that case under the picked file's name.
     const CurrentFile before = currentFile();
     SelectListedFile();
-    Label1[1]->setText(CasePath);
+    Label1[1]->setText(shownFolder(CasePath));
     Text12->setText(CaseFileName);
 
     if (!passesLoaderNameRules(CaseFileName, Label3->text())) {

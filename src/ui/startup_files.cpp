@@ -8,16 +8,9 @@
 namespace m4 {
 namespace {
 
-/// Characters cut from the end of the program's folder to name its sibling folders.
-constexpr int kFolderSuffixLength = 3;
 constexpr const char* kCrLf = "\r\n";
 
 } // namespace
-
-QString siblingFolder(const QString& programFolder, const QString& replacement) {
-    return programFolder.left(std::max<qsizetype>(programFolder.size() - kFolderSuffixLength, 0)) +
-           replacement;
-}
 
 QString helpBanner() {
     const QString blanks27(27, ' ');

@@ -1,6 +1,5 @@
 #pragma once
-// What start-up reads: the folders beside the program's folder, the help page's text and the
-// GBK text files it is made from.
+// What start-up reads: the help page's text and the GBK text files it is made from.
 
 #include "common/failure.h"
 
@@ -10,9 +9,6 @@
 #include <optional>
 
 namespace m4 {
-
-/// The program's folder with its last three characters replaced ("bin" -> "use", "rtf").
-QString siblingFolder(const QString& programFolder, const QString& replacement);
 
 /// The four lines heading the help page, each ended by CR LF.
 QString helpBanner();

@@ -1,6 +1,7 @@
 // The window's life: start-up, the size rules and the end.
 
 #include "case/file_names.h"
+#include "case/program_folders.h"
 #include "platform/file_browser.h"
 #include "platform/picture_box.h"
 #include "platform/tab_control.h"
@@ -87,8 +88,9 @@ bool vemoM4::Form_Load() {
 bool vemoM4::loadStartupFiles() {
     QString programFolder = environment_.programFolder;
     if (programFolder.isEmpty()) programFolder = QCoreApplication::applicationDirPath();
-    caseFolder_ = siblingFolder(programFolder, "use");
-    resourceFolder_ = siblingFolder(programFolder, "rtf");
+    const ProgramFolders folders = prepareProgramFolders(programFolder);
+    caseFolder_ = folders.caseFolder;
+    resourceFolder_ = folders.resourceFolder;
     if (!QFileInfo(caseFolder_).isDir()) {
         messages_.critical(startupFileMessage(Failure{Fault::FolderMissing, caseFolder_, 0, {}}));
         return false;

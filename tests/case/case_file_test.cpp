@@ -159,8 +159,11 @@ TEST(CaseFile, RefusedFilesNameTheFaultAndLine) {
          Loads},
         {withLine(9, " 1e999 "), Fault::NotFinite, 9, "数值“1e999”超出范围", SameFault},
         {withLine(21, "1e999"), Fault::NotFinite, 21, "数值“1e999”超出范围", NotChecked},
-        {withLine(7, "32767"), Fault::CountTooLarge, 7, "J=“32767”超过表格的最大行数32767",
-         SameFault},
+        {withLine(7, "32767"), Fault::JTooLarge, 7,
+         "洪水过程时段数J=“32767”超过上限32766（过程线最多32767行）", SameFault},
+        // Saved as UTF-8 without a byte-order mark: refused where the first Chinese stands.
+        {("Dam\r\n" + fullCaseLines().mid(1).join("\r\n").replace("1%", "百年一遇")).toUtf8(),
+         Fault::Utf8Bom, 2, "数据文件是UTF-8编码，请存为GBK编码", SameFault},
         {withLine(19, "1.1e1"), Fault::SpillwaysAbove10, 19, "溢洪道个数H0=1.1e1超过10",
          NotChecked},
         {badByte, Fault::NotGbk, 8, "数据文件含有不是GBK编码的字节（第" + badAt + "字节）",

@@ -1,5 +1,5 @@
-#include "case/number_text.h"
 #include "case/text_convert.h"
+#include "common/number_text.h"
 
 #include <gtest/gtest.h>
 

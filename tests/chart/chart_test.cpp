@@ -128,7 +128,7 @@ TEST(ChartGeometry, DegenerateRangesLeaveOutOnlyTheirCurvesAndSayWhy) {
     for (const auto& c : cases) {
         const ChartGeometry g = chartOf(c.QL, c.Z, c.Q);
         EXPECT_EQ(coloursOf(g), c.colours) << c.missing;
-        EXPECT_EQ(runSavedStatus("b", g.gaps),
+        EXPECT_EQ(runSavedStatus("b", false, g.gaps),
                   *c.missing ? saved + QStringLiteral("（%1）").arg(c.missing) : saved);
         EXPECT_EQ(g.dx.has_value(), c.QL.size() > 1);
     }
@@ -167,18 +167,21 @@ bool colourNear(const QImage& image, double x, double y, QRgb colour) {
     return false;
 }
 
-int darkRowsOfLegend(const QImage& image) {
-    const QPoint a = pixelOf(image, 100, 232), b = pixelOf(image, 450, 250);
+/// Pixel rows that a chart text darkens on a picture of the given size.
+int textRows(QSize size) {
+    ChartGeometry texts;
+    texts.texts = {{"水库最高水位 Zmax=101.23", 10, 10}};
+    const QImage image = renderChart(texts, size);
     int rows = 0;
-    for (int py = a.y(); py < b.y(); ++py) {
+    for (int py = 0; py < image.height(); ++py) {
         bool dark = false;
-        for (int px = a.x(); px < b.x(); ++px) dark |= qGray(image.pixel(px, py)) < 128;
+        for (int px = 0; px < image.width(); ++px) dark |= qGray(image.pixel(px, py)) < 128;
         rows += dark;
     }
     return rows;
 }
 
-TEST_F(ChartImage, CurvesInTheirColoursOnWhiteAndTextsUnscaled) {
+TEST_F(ChartImage, CurvesInTheirColoursOnWhiteAndTextsScaledToStayLegible) {
     for (QSize size : {QSize(kDefaultChartWidthPx, kDefaultChartHeightPx), QSize(1226, 766)}) {
         const QImage image = renderChart(geometry_, size);
         ASSERT_EQ(image.size(), size);
@@ -193,11 +196,12 @@ TEST_F(ChartImage, CurvesInTheirColoursOnWhiteAndTextsUnscaled) {
         for (int py = from.y(); py < to.y(); ++py) axis += image.pixel(from.x(), py) == kBlack;
         EXPECT_EQ(axis, 1);
     }
-    ChartGeometry texts = geometry_;
-    texts.segments.clear();
-    const int rows = darkRowsOfLegend(renderChart(texts, {613, 383}));
-    EXPECT_GT(rows, 6);
-    EXPECT_EQ(darkRowsOfLegend(renderChart(texts, {1226, 766})), rows);
+    // Texts grow with the picture and keep a legible size on the smallest.
+    const int rows = textRows({613, 383});
+    EXPECT_GT(rows, 8);
+    EXPECT_NEAR(textRows({1226, 766}), 2 * rows, 2);
+    EXPECT_NEAR(textRows({4000, 4000}), 6.5 * rows, 6);
+    EXPECT_GE(textRows({100, 60}), rows * 2 / 3);
     // Two characters must not both come out as the same missing-glyph box.
     ChartGeometry water, fire;
     water.texts = {{"水", 10, 10}};

@@ -8,6 +8,9 @@
 #include <QFile>
 #include <QGuiApplication>
 #include <QImage>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <QTemporaryDir>
 
@@ -97,18 +100,32 @@ TEST(Run, NameTestComesFirst) {
     EXPECT_EQ(missing.failure().fault, m4::Fault::FileMissing);
 }
 
-TEST(Run, CsvHoldsOneRowAPeriod) {
+TEST(Run, CsvHoldsPeriodZeroAndEveryPeriodAsTheReportRoundsThem) {
     QTemporaryDir dir;
-    place(dir, dataFile(QStringLiteral("M-4Held.INT")), QStringLiteral("M-4Held.INT"));
-    m4::RunRequest request{dir.path(), QStringLiteral("M-4Held.INT")};
-    request.writeCsv = true;
-    ASSERT_TRUE(m4::runCaseFile(request).ok());
-    const QList<QByteArray> rows = readAll(dir.filePath(QStringLiteral("M-4Held.csv"))).split('\n');
-    ASSERT_EQ(rows.size(), 10); // header, 8 periods, nothing after the last line end
-    EXPECT_EQ(rows[0], "period,held,level,inflow,tunnels,spillways,orifices,variable_spillways,"
-                       "other,total\r");
-    EXPECT_EQ(rows[1], "1,1,100,100,,,,,,100\r");
-    EXPECT_EQ(rows[7], "7,0,100.36,200,0,0,0,0,489.72,494.72\r");
+    QStringList rows;
+    for (const char* name : {"M-4Capped", "M-4Held"}) {
+        place(dir, dataFile(QLatin1String(name) + ".INT"), QLatin1String(name) + ".INT");
+        m4::RunRequest request{dir.path(), QLatin1String(name) + ".INT"};
+        request.writeCsv = true;
+        const auto outcome = m4::runCaseFile(request);
+        ASSERT_TRUE(outcome.ok());
+        EXPECT_EQ(outcome->status, QStringLiteral("结果文件%1.out/bmp/csv已存盘").arg(name));
+        const QByteArray csv = readAll(dir.filePath(QLatin1String(name) + ".csv"));
+        ASSERT_TRUE(csv.startsWith("\xEF\xBB\xBF")); // spreadsheets then read UTF-8
+        rows += QString::fromUtf8(csv.mid(3)).split(QStringLiteral("\r\n"));
+    }
+    EXPECT_EQ(rows[0],
+              QStringLiteral("时段,水位(m),来水流量(m³/s),泄洪洞流量(m³/s),溢洪道流量(m³/s),"
+                             "泄流孔流量(m³/s),变宽溢洪道流量(m³/s),其它泄流量(m³/s),"
+                             "下泄总流量(m³/s),削减至QA(是=1),水位保持在ZM(是=1)"));
+    EXPECT_EQ(rows[1], "0,176.3,932.05,,,,,,1800,0,0");
+    // The sum of rounded flows is 2127.8199999999997 in binary.
+    EXPECT_EQ(rows[6], "5,172.55,2662.17,1357.68,0,591.81,0,58.33,2127.82,0,0");
+    EXPECT_EQ(rows[12], "11,184.05,6332.01,1923.33,249.58,1124.34,1041.89,197.3,4200,1,0");
+    const qsizetype held = rows.indexOf(QStringLiteral("0,100,0,,,,,,15,0,0"));
+    ASSERT_GT(held, 0);
+    EXPECT_EQ(rows[held + 1], "1,100,100,,,,,,100,1,1");
+    EXPECT_EQ(rows[held + 7], "7,100.36,200,0,0,0,0,489.72,494.72,1,0");
 }
 
 // The route command as installed: bin/m4 route.
@@ -125,7 +142,15 @@ TEST(RouteCommand, RoutesSeveralCasesAndReportsEachFailure) {
     EXPECT_EQ(p.exitCode(), 1);
     const QString out = QString::fromUtf8(p.readAllStandardOutput());
     const QString err = QString::fromUtf8(p.readAllStandardError());
-    EXPECT_EQ(out, QStringLiteral("结果文件M-4A.out/bmp已存盘\n结果文件M-4B.out/bmp已存盘\n"));
+    EXPECT_TRUE(out.startsWith(
+        QStringLiteral(
+            "结果文件M-4A.out/bmp已存盘\n"
+            "  最高水位 Zmax=108.00 米，最大下泄流量 Qmax=399.58 立方米/秒，发生在第1个时段\n"
+            "  水位保持在ZM的时段0个，下泄流量削减至QA的时段0个\n"
+            "  写出 %1\n  写出 %2\n结果文件M-4B.out/bmp已存盘\n")
+            .arg(QDir::toNativeSeparators(dir.filePath("M-4A.out")),
+                 QDir::toNativeSeparators(dir.filePath("M-4A.bmp")))))
+        << out.toStdString();
     EXPECT_TRUE(err.contains(QStringLiteral("M-4Missing.INT"))) << err.toStdString();
     EXPECT_TRUE(QFile::exists(dir.filePath(QStringLiteral("M-4A.out"))));
     EXPECT_TRUE(QFile::exists(dir.filePath(QStringLiteral("M-4B.bmp"))));
@@ -146,16 +171,104 @@ TEST(RouteCommand, WritesTheSameReportAsTheLibraryAndHonoursOptions) {
     EXPECT_TRUE(QFile::exists(dir.filePath(QStringLiteral("M-4Typical.csv"))));
 }
 
-TEST(RouteCommand, UsageErrors) {
-    for (const QStringList& args :
-         {QStringList{}, QStringList{QStringLiteral("--bogus"), QStringLiteral("x.INT")},
-          QStringList{QStringLiteral("--chart-size"), QStringLiteral("0x5"),
-                      QStringLiteral("x.INT")}}) {
-        QProcess p;
-        p.start(QStringLiteral(M4_PROGRAM), QStringList{QStringLiteral("route")} + args);
-        ASSERT_TRUE(p.waitForFinished(60000));
-        EXPECT_EQ(p.exitCode(), 2) << args.join(u' ').toStdString();
+struct Call {
+    int exitCode;
+    QString out, err;
+};
+
+// m4 as a user without a display calls it.
+Call m4Call(const QStringList& args) {
+    QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+        env.remove(QLatin1String(name));
+    p.setProcessEnvironment(env);
+    p.start(QStringLiteral(M4_PROGRAM), args);
+    if (!p.waitForFinished(60000)) return {-1, {}, {}};
+    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
+            QString::fromUtf8(p.readAllStandardOutput()),
+            QString::fromUtf8(p.readAllStandardError())};
+}
+
+TEST(CommandLine, AnswersWithoutADisplayAndNamesEveryWrongWord) {
+    const struct {
+        QStringList args;
+        int exitCode;
+        const char* says; ///< on stdout for 0, on stderr otherwise
+    } cases[] = {
+        {{"--help"}, 0, "m4 check [选项] 数据文件.INT"},
+        {{"-h"}, 0, "--chart-size <宽x高>"},
+        {{"--version"}, 0, "m4 3"},
+        {{"route", "--help"}, 0, "-q, --quiet"},
+        {{"route", "-h"}, 0, "--csv"},
+        {{"check", "--help"}, 0, "--json"},
+        {{}, 2, "窗口需要图形显示"},
+        {{"--bogus"}, 2, "未知选项“--bogus”"},
+        {{"M-4A.INT"}, 2, "m4 route M-4A.INT"},
+        {{"route"}, 2, "没有给出数据文件"},
+        {{"route", "--bogus", "x.INT"}, 2, "未知选项“--bogus”"},
+        {{"route", "--chart-size"}, 2, "选项“--chart-size”缺少取值"},
+        {{"route", "--chart-size", "0x5", "x.INT"}, 2, "超出范围"},
+        {{"route", "--chart-size", "9999x9999", "x.INT"}, 2, "宽100至4000像素，高60至4000像素"},
+        {{"route", "--chart-size", "99x60", "x.INT"}, 2, "超出范围"},
+        {{"route", "--chart-size", "100x59", "x.INT"}, 2, "超出范围"},
+        {{"route", "--chart-size", "big", "x.INT"}, 2, "宽x高"},
+        {{"check"}, 2, "没有给出数据文件"},
+        {{"check", "-x", "x.INT"}, 2, "未知选项“-x”"},
+    };
+    for (const auto& c : cases) {
+        const Call call = m4Call(c.args);
+        const std::string args = c.args.join(u' ').toStdString();
+        EXPECT_EQ(call.exitCode, c.exitCode) << args;
+        EXPECT_TRUE((c.exitCode == 0 ? call.out : call.err).contains(QString::fromUtf8(c.says)))
+            << args << "\n"
+            << call.out.toStdString() << call.err.toStdString();
     }
+}
+
+TEST(RouteCommand, QuietPrintsOnlyFailuresAndTheLargestChartIsAccepted) {
+    QTemporaryDir dir;
+    place(dir, kExample, QStringLiteral("M-4A.INT"));
+    const Call call = m4Call({"route", "--quiet", "--chart-size", "4000x4000",
+                              dir.filePath("M-4A.INT"), dir.filePath("M-4Missing.INT")});
+    EXPECT_EQ(call.exitCode, 1);
+    EXPECT_EQ(call.out, QString());
+    EXPECT_TRUE(call.err.contains(QStringLiteral("M-4Missing.INT"))) << call.err.toStdString();
+    EXPECT_EQ(QImage(dir.filePath(QStringLiteral("M-4A.bmp"))).size(), QSize(4000, 4000));
+}
+
+TEST(CheckCommand, TextAndJsonAndItsExitStatus) {
+    QTemporaryDir dir;
+    place(dir, kExample, QStringLiteral("M-4A.INT"));
+    const QString bad = QStringLiteral(M4_TEST_DATA "/bad/curve-descending.INT");
+    const Call good = m4Call({"check", dir.filePath("M-4A.INT")});
+    EXPECT_EQ(good.exitCode, 0) << good.out.toStdString();
+    EXPECT_TRUE(good.out.startsWith(dir.filePath("M-4A.INT") + QStringLiteral("：未发现问题\n")));
+    EXPECT_TRUE(good.out.contains(QStringLiteral("水量平衡误差："))) << good.out.toStdString();
+
+    const Call text = m4Call({"check", bad});
+    EXPECT_EQ(text.exitCode, 1);
+    EXPECT_TRUE(text.out.contains(QStringLiteral(
+        "：发现5个问题\n  第5行：水位没有逐点升高：水库水位面积第2点水位115低于第1点水位120\n")))
+        << text.out.toStdString();
+
+    const Call json = m4Call({"check", "--json", dir.filePath("M-4A.INT"), bad});
+    EXPECT_EQ(json.exitCode, 1);
+    const QStringList lines = json.out.split(u'\n', Qt::SkipEmptyParts);
+    ASSERT_EQ(lines.size(), 2);
+    const QJsonObject first = QJsonDocument::fromJson(lines[0].toUtf8()).object();
+    const QJsonObject second = QJsonDocument::fromJson(lines[1].toUtf8()).object();
+    EXPECT_TRUE(first.value("problems").toArray().isEmpty());
+    EXPECT_TRUE(first.value("levelErrorEstimate").isDouble());
+    EXPECT_TRUE(first.value("outflowErrorEstimate").isDouble());
+    EXPECT_TRUE(first.value("continuityErrorPercent").isDouble());
+    EXPECT_TRUE(first.value("heldPeriods").isArray());
+    EXPECT_TRUE(first.value("cappedPeriods").isArray());
+    const QJsonObject problem = second.value("problems").toArray().at(0).toObject();
+    EXPECT_EQ(problem.value("line").toInt(), 5);
+    EXPECT_EQ(problem.value("message").toString(),
+              QStringLiteral("水位没有逐点升高：水库水位面积第2点水位115低于第1点水位120"));
+    EXPECT_TRUE(second.value("levelErrorEstimate").isNull());
 }
 
 } // namespace

@@ -1,17 +1,10 @@
-// The folders beside the program, the help page's text and the introduction's rich text.
+// The help page's text and the introduction's rich text.
 
 #include "ui/rtf_text.h"
 #include "ui/startup_files.h"
 #include "window_fixture.h"
 
 namespace {
-
-TEST(StartupFilesTest, SiblingFoldersReplaceTheLastThreeCharactersWhateverTheyAre) {
-    EXPECT_EQ(m4::siblingFolder("D:\\calc\\bin", "use"), "D:\\calc\\use");
-    EXPECT_EQ(m4::siblingFolder("/opt/prog/bin", "rtf"), "/opt/prog/rtf");
-    EXPECT_EQ(m4::siblingFolder("/opt/m4/program", "use"), "/opt/m4/proguse");
-    EXPECT_EQ(m4::siblingFolder("ab", "use"), "use");
-}
 
 TEST(StartupFilesTest, HelpTextIsTheBannerOfFourLinesOf73ColumnsThenEachHelpFile) {
     const QString banner = m4::helpBanner();

@@ -102,9 +102,11 @@ TEST_F(StartupTest, MissingOrUnreadableInstallationFilesEndStartUpNamingThem) {
     const struct {
         QString path;
         const char* message;
-    } broken[] = {{rtf("S107x58.bmp"), "找不到文件 "},   {rtf("S107x58D.bmp"), "找不到文件 "},
-                  {rtf("M-4Intro.rtf"), "找不到文件 "},  {rtf("vemoAllHelp.txt"), "找不到文件 "},
-                  {rtf("S107x58.bmp"), "不能读取文件 "}, {use(), "找不到文件夹 "}};
+    } broken[] = {{rtf("S107x58.bmp"), "找不到文件 "},
+                  {rtf("S107x58D.bmp"), "找不到文件 "},
+                  {rtf("M-4Intro.rtf"), "找不到文件 "},
+                  {rtf("vemoAllHelp.txt"), "找不到文件 "},
+                  {rtf("S107x58.bmp"), "不能读取文件 "}};
     for (const auto& b : broken) {
         const QString away = b.path + ".away";
         ASSERT_TRUE(QFile::rename(b.path, away));
@@ -120,6 +122,30 @@ TEST_F(StartupTest, MissingOrUnreadableInstallationFilesEndStartUpNamingThem) {
         QFile::remove(b.path);
         ASSERT_TRUE(QFile::rename(away, b.path));
     }
+}
+
+TEST_F(StartupTest, WithoutAUseFolderBesideTheProgramTheCasesAreTheUsersOwn) {
+    const QByteArray home = qgetenv("HOME");
+    const QByteArray dataHome = qgetenv("XDG_DATA_HOME");
+    qputenv("HOME", dir_.path().toUtf8());
+    qunsetenv("XDG_DATA_HOME");
+    ASSERT_TRUE(QDir(use()).removeRecursively());
+    start();
+    EXPECT_EQ(takeMessages(), QStringList());
+    EXPECT_EQ(w->Dir1->path(), dir_.filePath(".local/share/M-4/use"));
+    EXPECT_EQ(w->Label1[1]->text(), "~/.local/share/M-4/use");
+
+    // A user folder that cannot be made ends start-up naming it.
+    w.reset();
+    ASSERT_TRUE(QDir(dir_.filePath(".local")).removeRecursively());
+    QFile blocker(dir_.filePath(".local"));
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    quits_ = 0;
+    EXPECT_FALSE(makeWindow()->Form_Load());
+    EXPECT_EQ(takeMessages(), QStringList{"找不到文件夹 " + dir_.filePath(".local/share/M-4/use")});
+    EXPECT_EQ(quits_, 1);
+    qputenv("HOME", home);
+    qputenv("XDG_DATA_HOME", dataHome);
 }
 
 TEST_F(StartupTest, SecondInstanceIsRefusedWhileTheFirstRuns) {

@@ -15,6 +15,9 @@ constexpr int kSmallestFixedExponent = -4;
 constexpr std::size_t kScientificRoom = 32;
 /// Whole numbers below this have at most 15 digits, all of them significant.
 constexpr double kWholeDigitsLimit = 1e15;
+/// The largest number of 15 digits that a double holds; the doubles above it would round up to
+/// a text that reads back as infinity.
+constexpr double kLargestCellNumber = 1.79769313486231e308;
 
 /// Reads to_chars' scientific form "d.ddde+XX" of a magnitude; at most 15 digits are kept.
 SignificantDigits digitsOf(const char* first, const char* last, bool negative) {
@@ -119,6 +122,14 @@ ShortNumberText significantText(double x, NumberForm form) {
         return out;
     }
     return significantText(roundedDigits(x), form);
+}
+
+QString cellText(double value) {
+    // The 15 digits of the largest doubles round up past the largest double; such a text would
+    // read back as infinity.
+    if (std::isfinite(value) && std::abs(value) > kLargestCellNumber)
+        value = std::copysign(kLargestCellNumber, value);
+    return significantText(value, NumberForm::Plain).toString();
 }
 
 } // namespace m4

@@ -1,6 +1,7 @@
 #pragma once
-// Numbers written with at most 15 significant digits. The cell texts of the window and the
-// NumStr and NumPlain texts of the report and the chart are all this one writing.
+// Numbers written with at most 15 significant digits. The cell texts of the window, the numbers
+// that the messages of a check name, and the NumStr and NumPlain texts of the report and the
+// chart are all this one writing.
 
 #include <QString>
 
@@ -52,5 +53,10 @@ class ShortNumberText {
 ShortNumberText significantText(double x, NumberForm form);
 /// The same text for digits already known.
 ShortNumberText significantText(const SignificantDigits& digits, NumberForm form);
+
+/// A number as a cell text: at most 15 significant digits, no trailing zeros, no leading blank,
+/// "." as the decimal point (1.5, 0, 2); the exponent form, as in 1E+15 or 1.5E-05, only below
+/// 1e-4 and from 1e15 up. Values that are not finite give "inf", "-inf" or "nan".
+QString cellText(double value);
 
 } // namespace m4
