@@ -262,65 +262,19 @@ int lineOfByte(const QByteArray& bytes, qsizetype offset) {
     return line;
 }
 
-/// Bytes of the well-formed UTF-8 sequence that starts at p, or 0 when none does. The ranges of
-/// the second byte leave out overlong forms, surrogates and code points beyond U+10FFFF.
-std::size_t utf8SequenceAt(std::string_view s, std::size_t p) {
-    const auto at = [&](std::size_t i) {
-        return p + i < s.size() ? static_cast<unsigned char>(s[p + i]) : 0u;
-    };
-    const auto within = [](unsigned b, unsigned lo, unsigned hi) { return b >= lo && b <= hi; };
-    const unsigned lead = at(0);
-    std::size_t length = 0;
-    unsigned lo = 0x80, hi = 0xBF; // of the second byte
-    if (lead < 0x80) return 1;
-    if (within(lead, 0xC2, 0xDF))
-        length = 2;
-    else if (within(lead, 0xE0, 0xEF))
-        length = 3;
-    else if (within(lead, 0xF0, 0xF4))
-        length = 4;
-    else
-        return 0;
-    if (lead == 0xE0) lo = 0xA0;
-    if (lead == 0xED) hi = 0x9F;
-    if (lead == 0xF0) lo = 0x90;
-    if (lead == 0xF4) hi = 0x8F;
-    if (!within(at(1), lo, hi)) return 0;
-    for (std::size_t i = 2; i < length; ++i)
-        if (!within(at(i), 0x80, 0xBF)) return 0;
-    return length;
-}
-
-/// Offset of the first byte beyond ASCII when all the bytes are UTF-8 and there is one;
-/// nullopt otherwise. GBK Chinese text is practically never UTF-8, so such a file was saved as
-/// UTF-8 and would be read as garbled names. The walk stops at the first byte that is not
-/// UTF-8, which in a GBK file is the first Chinese character.
-std::optional<qsizetype> utf8MultiByteStart(std::string_view s) {
-    const auto first = std::find_if(s.begin(), s.end(),
-                                    [](char b) { return static_cast<unsigned char>(b) >= 0x80; });
-    if (first == s.end()) return std::nullopt;
-    for (auto p = static_cast<std::size_t>(first - s.begin()); p < s.size();) {
-        const std::size_t length = utf8SequenceAt(s, p);
-        if (length == 0) return std::nullopt;
-        p += length;
-    }
-    return first - s.begin();
-}
-
 /// The bytes of a case file as items can be read from them: not too large, no byte-order mark,
 /// not UTF-8 and GBK throughout.
 Expected<std::string_view> caseBytes(const QByteArray& bytes, const QString& file) {
     if (bytes.size() > kMaxCaseBytes) return failureAt(Fault::FileTooLarge, file, 0);
     if (bytes.startsWith(kUtf8Bom)) return failureAt(Fault::Utf8Bom, file, 1);
-    const std::string_view all(bytes.constData(), static_cast<std::size_t>(bytes.size()));
-    if (const std::optional<qsizetype> at = utf8MultiByteStart(all))
+    if (const std::optional<qsizetype> at = utf8MultiByteStart(bytes))
         return failureAt(Fault::Utf8Bom, file, lineOfByte(bytes, *at));
     if (const std::optional<qsizetype> bad = firstNonGbkByte(bytes)) {
         Failure failure = failureAt(Fault::NotGbk, file, lineOfByte(bytes, *bad));
         failure.number = static_cast<int>(*bad + 1);
         return failure;
     }
-    return all;
+    return std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size()));
 }
 
 Expected<QByteArray> readCaseBytes(const QString& path) {

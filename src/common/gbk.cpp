@@ -30,6 +30,41 @@ bool isLeadByte(char b) {
     return u >= 0x81 && u <= 0xFE;
 }
 
+/// The first byte at or after i that is not ASCII, eight bytes at a time; size when none.
+qsizetype nextNonAscii(const char* in, qsizetype size, qsizetype i) {
+    for (; i + 8 <= size; i += 8) {
+        std::uint64_t word = 0;
+        std::memcpy(&word, in + i, sizeof word);
+        if ((word & kHighBits) != 0) break;
+    }
+    while (i < size && isAsciiByte(in[i])) ++i;
+    return i;
+}
+
+/// Bytes of the well-formed UTF-8 sequence beyond ASCII that starts at i, or 0 when none does.
+/// The ranges of the second byte leave out overlong forms, surrogates and code points beyond
+/// U+10FFFF.
+qsizetype utf8SequenceAt(const char* in, qsizetype size, qsizetype i) {
+    const auto byte = [&](qsizetype k) {
+        return i + k < size ? static_cast<unsigned char>(in[i + k]) : 0u;
+    };
+    const auto within = [](unsigned b, unsigned lo, unsigned hi) { return b >= lo && b <= hi; };
+    const unsigned lead = byte(0);
+    qsizetype length = 4;
+    if (within(lead, 0xC2, 0xDF))
+        length = 2;
+    else if (within(lead, 0xE0, 0xEF))
+        length = 3;
+    else if (!within(lead, 0xF0, 0xF4))
+        return 0;
+    const unsigned lo = lead == 0xE0 ? 0xA0 : lead == 0xF0 ? 0x90 : 0x80;
+    const unsigned hi = lead == 0xED ? 0x9F : lead == 0xF4 ? 0x8F : 0xBF;
+    if (!within(byte(1), lo, hi)) return 0;
+    for (qsizetype k = 2; k < length; ++k)
+        if (!within(byte(k), 0x80, 0xBF)) return 0;
+    return length;
+}
+
 } // namespace
 
 /// One iconv conversion descriptor, closed when it goes out of scope.
@@ -101,17 +136,7 @@ std::optional<QString> decodeGbk(const QByteArray& bytes, qsizetype* badOffset) 
 std::optional<qsizetype> firstNonGbkByte(const QByteArray& bytes) {
     const qsizetype size = bytes.size();
     const char* in = bytes.constData();
-    /// The first byte at or after i that is not ASCII.
-    const auto nextNonAscii = [in, size](qsizetype i) {
-        for (; i + 8 <= size; i += 8) {
-            std::uint64_t word = 0;
-            std::memcpy(&word, in + i, sizeof word);
-            if ((word & kHighBits) != 0) break;
-        }
-        while (i < size && isAsciiByte(in[i])) ++i;
-        return i;
-    };
-    qsizetype i = nextNonAscii(0);
+    qsizetype i = nextNonAscii(in, size, 0);
     if (i == size) return std::nullopt;
     GbkConverter converter(kUtf16, kGbk);
     std::vector<char16_t> scratch;
@@ -127,9 +152,22 @@ std::optional<qsizetype> firstNonGbkByte(const QByteArray& bytes) {
                                                  scratch.size() * sizeof(char16_t), &bad)
                                  : std::nullopt;
         if (!written) return i + static_cast<qsizetype>(bad);
-        i = nextNonAscii(end);
+        i = nextNonAscii(in, size, end);
     }
     return std::nullopt;
+}
+
+std::optional<qsizetype> utf8MultiByteStart(const QByteArray& bytes) {
+    const qsizetype size = bytes.size();
+    const char* in = bytes.constData();
+    const qsizetype first = nextNonAscii(in, size, 0);
+    for (qsizetype i = first; i < size; i = nextNonAscii(in, size, i)) {
+        const qsizetype length = utf8SequenceAt(in, size, i);
+        if (length == 0) return std::nullopt;
+        i += length;
+    }
+    if (first == size) return std::nullopt;
+    return first;
 }
 
 GbkEncoder::GbkEncoder() = default;

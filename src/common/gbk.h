@@ -17,6 +17,12 @@ std::optional<QString> decodeGbk(const QByteArray& bytes, qsizetype* badOffset =
 /// without decoding: ASCII, most of a case file, is passed over eight bytes at a time.
 std::optional<qsizetype> firstNonGbkByte(const QByteArray& bytes);
 
+/// The offset of the first byte beyond ASCII when all the bytes are UTF-8 and there is such a
+/// byte; nullopt otherwise. Chinese GBK text is practically never also UTF-8, so such bytes are
+/// a file saved as UTF-8. The check stops at the first byte that is not UTF-8, in GBK text the
+/// first Chinese character.
+std::optional<qsizetype> utf8MultiByteStart(const QByteArray& bytes);
+
 class GbkConverter;
 
 /// Encodes many pieces of text as GBK with one converter, each appended to bytes being built.

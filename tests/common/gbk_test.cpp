@@ -37,3 +37,22 @@ TEST(Gbk, ReportsTheFirstBadByteOrCharacter) {
         EXPECT_EQ(bad, at) << text.toStdString();
     }
 }
+
+TEST(Gbk, TellsUtf8FromGbkByItsWellFormedSequences) {
+    const std::optional<qsizetype> none;
+    // GBK pairs such as C0 80 look like UTF-8 only to a reader that takes overlong forms,
+    // surrogates or code points past U+10FFFF.
+    for (const auto& [bytes, start] : {
+             std::pair{QByteArray("0123456789\xC3\xA9\r\n\xE7\x99\xBE"),
+                       std::optional<qsizetype>(10)},
+             {QByteArray("\xF0\x9F\x98\x80\xEF\xBF\xBE"), 0},
+             {QByteArray("plain ASCII, 100"), none},
+             {QByteArray("\xCA\xBE\xC0\xFD"), none},
+             {QByteArray("\xC0\x80"), none},
+             {QByteArray("\xE0\x80\x80"), none},
+             {QByteArray("\xED\xA0\x80"), none},
+             {QByteArray("\xF4\x90\x80\x80"), none},
+             {QByteArray("\xC3\xA9\xE7\x99"), none},
+         })
+        EXPECT_EQ(utf8MultiByteStart(bytes), start) << bytes.toHex().toStdString();
+}
