@@ -13,7 +13,7 @@ int main(int argc, char** argv) {
 #ifdef M4_WITH_WINDOW
     QApplication app(argc, argv);
     m4::vemoM4 window;
-    if (!window.Form_Load()) return 0;
+    if (!window.Form_Load()) return 1; // another instance runs, or an installation file is missing
     window.show();
     return QApplication::exec();
 #else
