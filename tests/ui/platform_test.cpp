@@ -1,14 +1,15 @@
 // The platform layer the window's logic stands on: grid notifications, tabs, the file lists.
 
+#include "ui/platform/file_browser.h"
 #include "window_fixture.h"
 
+#include <QHeaderView>
 #include <QSignalSpy>
 
 namespace {
 
 TEST(GridTest, CellChangesRaiseLeaveThenEnterAndFixedOrOutsideCellsAreIgnored) {
-    m4::TableText cells;
-    m4::ui::Grid grid(0, &cells, nullptr);
+    m4::ui::Grid grid(0, nullptr);
     grid.setRows(4);
     grid.resize(400, 300);
     grid.show();
@@ -20,8 +21,8 @@ TEST(GridTest, CellChangesRaiseLeaveThenEnterAndFixedOrOutsideCellsAreIgnored) {
     QObject::connect(&grid, &m4::ui::Grid::enterCell, [&] { note("enter"); });
     grid.setCurrentCell(1, 1);
     events.clear();
-    grid.setCol(2);
-    grid.setRow(3);
+    grid.setCurrentCell(1, 2);
+    grid.setCurrentCell(3, 2);
     grid.setCurrentCell(3, 2);
     // Fixed cells and cells outside the table never become current.
     for (const QPoint at : {QPoint(0, 1), QPoint(2, 0), QPoint(4, 1), QPoint(1, 3)})
@@ -31,10 +32,9 @@ TEST(GridTest, CellChangesRaiseLeaveThenEnterAndFixedOrOutsideCellsAreIgnored) {
     // A click on a row number changes nothing; one on a cell makes it current.
     events.clear();
     QSignalSpy clicks(&grid, &m4::ui::Grid::cellClicked);
-    for (int col : {0, 1}) {
-        const QRect rect = grid.visualRect(grid.model()->index(0, col));
-        QTest::mouseClick(grid.viewport(), Qt::LeftButton, {}, rect.center());
-    }
+    QTest::mouseClick(grid.verticalHeader()->viewport(), Qt::LeftButton, {}, QPoint(5, 5));
+    QTest::mouseClick(grid.viewport(), Qt::LeftButton, {},
+                      grid.visualRect(grid.model()->index(0, 0)).center());
     EXPECT_EQ(clicks.count(), 1);
     EXPECT_EQ(events, (QStringList{"leave 1,1", "enter 1,1"}));
 
@@ -42,7 +42,7 @@ TEST(GridTest, CellChangesRaiseLeaveThenEnterAndFixedOrOutsideCellsAreIgnored) {
     grid.setTextMatrix(2, 1, "5.5");
     grid.setTextMatrix(4, 1, "x");
     grid.setTextMatrix(1, 9, "x");
-    EXPECT_EQ(cells, (m4::TableText{{"", ""}, {"5.5", ""}, {"", ""}}));
+    EXPECT_EQ(grid.gridModel()->cells(), (m4::TableText{{"", ""}, {"5.5", ""}, {"", ""}}));
 }
 
 TEST(TabControlTest, PageChangesCarryThePreviousPage) {

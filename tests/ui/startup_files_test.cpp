@@ -1,7 +1,8 @@
 // The folders beside the program, the help page's text and the introduction's rich text.
 
-#include "ui/rtf_text.h"
-#include "ui/startup_files.h"
+#include "startup/rtf_text.h"
+#include "startup/startup_files.h"
+#include "ui/window_text.h"
 #include "window_fixture.h"
 
 namespace {

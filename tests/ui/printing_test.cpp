@@ -1,16 +1,11 @@
 // The print command's order of status texts and messages when one step fails, the printer
-// without a document, and the report's columns in the result pane.
+// without a document, and the report's columns on screen and paper.
 
+#include "ui/platform/report_view.h"
 #include "ui/printing.h"
+#include "window_fixture.h"
 
-#include <QAbstractTextDocumentLayout>
-#include <QFontMetricsF>
-#include <QStringList>
-#include <QTextBlock>
-#include <QTextDocument>
-#include <QTextLayout>
-
-#include <gtest/gtest.h>
+#include <QPainter>
 
 namespace {
 
@@ -40,26 +35,37 @@ TEST(PrintResults, ARefusedStepIsReportedOnceAndTheDocumentIsStillEnded) {
     EXPECT_EQ(events, (QStringList{"status 打印机未准备好", "message 打印机未准备好"}));
 }
 
-TEST(QtReportPrinter, StepsWithoutAnOpenDocumentFail) {
-    m4::QtReportPrinter printer("M-4 unopened");
+TEST(CupsReportPrinter, StepsWithoutAnOpenDocumentFail) {
+    m4::CupsReportPrinter printer("M-4 unopened");
     EXPECT_FALSE(printer.emptyLine());
     EXPECT_FALSE(printer.text("x"));
     EXPECT_FALSE(printer.endDocument());
 }
 
-TEST(ReportPane, AChineseCharacterTakesExactlyTwoColumns) {
-    const QFont font = m4::reportFont(m4::kScreenFontPoints);
-    EXPECT_TRUE(QFontMetricsF(font).inFont(QChar(u'洪')));
-    QTextDocument document;
-    // Both lines are ten columns wide; the second line's value must start under the first's.
-    m4::setReportText(document, " 水位(米)|\r\n 12345678|\r\n", font);
-    ASSERT_EQ(document.blockCount(), 2);
-    document.documentLayout(); // lays the blocks out
-    const auto width = [&](int block) {
-        return document.findBlockByNumber(block).layout()->lineAt(0).naturalTextWidth();
-    };
-    EXPECT_NEAR(width(0), width(1), 0.5);
-    EXPECT_EQ(document.toPlainText(), " 水位(米)|\n 12345678|");
+/// The rightmost column of image that holds ink in row band [top, top + height).
+int inkRight(const QImage& image, int top, int height) {
+    for (int x = image.width() - 1; x >= 0; --x)
+        for (int y = top; y < top + height; ++y)
+            if (qGray(image.pixel(x, y)) < 128) return x;
+    return -1;
+}
+
+TEST(ReportColumns, AChineseCharacterTakesExactlyTwoColumnsOnScreenAndPaper) {
+    // Both lines are ten columns wide: the bars must stand in one column.
+    QImage image(400, 80, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    painter.setFont(m4::reportFont());
+    const double cell = QFontMetricsF(painter.font()).horizontalAdvance('0') + 1.5;
+    m4::ui::drawReportLine(painter, 5, 30, cell, u" 水位(米)|");
+    m4::ui::drawReportLine(painter, 5, 70, cell, u" 12345678|");
+    painter.end();
+    EXPECT_NEAR(inkRight(image, 0, 40), inkRight(image, 40, 40), 1);
+
+    m4::ui::ReportView view(nullptr);
+    view.setText("a\r\n 水位\r\nlast");
+    EXPECT_EQ(view.lineCount(), 3);
+    EXPECT_EQ(view.selectedText(), "a\n 水位\nlast\n");
 }
 
 } // namespace

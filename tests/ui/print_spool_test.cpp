@@ -1,0 +1,146 @@
+// The print command against a real spooler: a CUPS scheduler of the test's own (its own
+// configuration, spool and socket, CUPS_SERVER pointing at it, stopped afterwards), with one
+// queue that writes each job to a file. The machine's printers and the user's default printer
+// are never touched.
+
+#include "case/gbk.h"
+#include "output/case_run.h"
+#include "ui/printing.h"
+#include "window_fixture.h"
+
+#include <QDeadlineTimer>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QThread>
+
+#include <algorithm>
+#include <vector>
+
+namespace {
+
+const QString kQueue = "M4Test";
+/// How long the scheduler may take to start, and a job to reach its file (ms).
+constexpr int kWaitMs = 30000;
+constexpr int kPollMs = 100;
+
+QString program(const QString& name) {
+    return QStandardPaths::findExecutable(name, {"/usr/sbin", "/usr/bin", "/sbin", "/bin"});
+}
+
+/// Characters of wanted found in got in the same order (longest common subsequence).
+qsizetype inOrder(const QString& wanted, const QString& got) {
+    std::vector<qsizetype> previous(static_cast<size_t>(got.size()) + 1, 0);
+    std::vector<qsizetype> current(previous.size(), 0);
+    for (QChar c : wanted) {
+        for (qsizetype j = 0; j < got.size(); ++j) {
+            const auto k = static_cast<size_t>(j);
+            current[k + 1] = c == got[j] ? previous[k] + 1 : std::max(previous[k + 1], current[k]);
+        }
+        std::swap(previous, current);
+    }
+    return previous.back();
+}
+
+class PrintSpool : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        for (const char* tool : {"cupsd", "lpadmin", "cupsreject", "lpstat", "pdftotext"})
+            if (program(tool).isEmpty()) GTEST_SKIP() << tool << " is not installed";
+        for (const char* sub : {"conf", "spool", "cache", "state", "log", "tmp", "out"})
+            ASSERT_TRUE(QDir(dir_.path()).mkpath(sub));
+        socket_ = dir_.filePath("cups.sock");
+        write("conf/cupsd.conf", "Listen " + socket_ +
+                                     "\nWebInterface No\nDefaultAuthType None\n"
+                                     "<Policy default>\n<Limit All>\nOrder deny,allow\n"
+                                     "</Limit>\n</Policy>\n");
+        QString files = "FileDevice Yes\nPidFile " + dir_.filePath("cupsd.pid") + "\n";
+        for (const auto& [key, sub] : {std::pair{"ServerRoot", "conf"}, {"RequestRoot", "spool"},
+                                       {"CacheDir", "cache"}, {"StateDir", "state"},
+                                       {"TempDir", "tmp"}})
+            files += QString(key) + " " + dir_.filePath(sub) + "\n";
+        for (const char* log : {"AccessLog", "ErrorLog", "PageLog"})
+            files += QString(log) + " " + dir_.filePath("log/") + log + "\n";
+        write("conf/cups-files.conf", files);
+        scheduler_.start(program("cupsd"), {"-f", "-c", dir_.filePath("conf/cupsd.conf"), "-s",
+                                            dir_.filePath("conf/cups-files.conf")});
+        ASSERT_TRUE(scheduler_.waitForStarted());
+        QDeadlineTimer deadline(kWaitMs);
+        while (!run("lpstat", {"-r"}).contains("is running") && !deadline.hasExpired())
+            QThread::msleep(kPollMs);
+        ASSERT_FALSE(deadline.hasExpired()) << "the scheduler did not answer: "
+                                            << bytesOf("log/ErrorLog").toStdString();
+        run("lpadmin", {"-p", kQueue, "-E", "-v", "file://" + dir_.filePath("out/job.pdf")});
+        run("lpadmin", {"-d", kQueue});
+        // The program under test finds this scheduler and queue as any program would.
+        qputenv("CUPS_SERVER", socket_.toLocal8Bit());
+        qputenv("PRINTER", kQueue.toLocal8Bit());
+    }
+
+    void TearDown() override {
+        if (scheduler_.state() == QProcess::NotRunning) return;
+        scheduler_.terminate();
+        if (!scheduler_.waitForFinished(5000)) scheduler_.kill();
+        scheduler_.waitForFinished();
+    }
+
+    void write(const QString& name, const QString& text) {
+        QFile file(dir_.filePath(name));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write(text.toUtf8()) > 0);
+    }
+    QByteArray bytesOf(const QString& name) const {
+        QFile file(dir_.filePath(name));
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+    /// A CUPS command against this scheduler; its output.
+    QString run(const QString& tool, const QStringList& args) {
+        QProcess process;
+        process.start(program(tool), QStringList{"-h", socket_} + args);
+        process.waitForFinished(10000);
+        return QString::fromLocal8Bit(process.readAllStandardOutput());
+    }
+    /// Print through the default printer: the feedback the command gave.
+    QStringList print(const QString& report) {
+        m4::CupsReportPrinter printer("M-4Example.out");
+        QStringList events;
+        const m4::PrintFeedback feedback{[&](const QString& s) { events << s; },
+                                         [&](const QString& s) { events << "box " + s; }};
+        m4::printResults(printer, report, "M-4Example", feedback);
+        return events;
+    }
+
+    QTemporaryDir dir_;
+    QString socket_;
+    QProcess scheduler_;
+};
+
+TEST_F(PrintSpool, AnAcceptedJobPrintsTheReportAndARefusedOneIsNoPrint) {
+    QTemporaryDir cases;
+    const QString name = "M-4Example.INT";
+    ASSERT_TRUE(QFile::copy(QStringLiteral(M4_EXAMPLES "/") + name, cases.filePath(name)));
+    auto outcome = m4::runCaseFile({cases.path(), name});
+    ASSERT_TRUE(outcome.ok());
+    QFile reportFile(outcome->reportPath);
+    ASSERT_TRUE(reportFile.open(QIODevice::ReadOnly));
+    const QString report = m4::decodeGbk(reportFile.readAll()).value_or(QString());
+
+    EXPECT_EQ(print(report), QStringList{"结果文件M-4Example.out/bmp已打印"});
+    QDeadlineTimer deadline(kWaitMs);
+    while (!(run("lpstat", {"-o", kQueue}).trimmed().isEmpty() && !bytesOf("out/job.pdf").isEmpty()) &&
+           !deadline.hasExpired())
+        QThread::msleep(kPollMs);
+    QProcess text;
+    text.start(program("pdftotext"), {dir_.filePath("out/job.pdf"), "-"});
+    ASSERT_TRUE(text.waitForFinished(10000));
+    // Each Chinese character sits in its own two columns, which extraction turns into blanks:
+    // compare without them.
+    const QRegularExpression blanks("\\s");
+    const QString wanted = QString(report).remove(blanks);
+    const QString printed = QString::fromUtf8(text.readAllStandardOutput()).remove(blanks);
+    EXPECT_GE(inOrder(wanted, printed) * 10, wanted.size() * 9) << printed.toStdString();
+
+    // A queue that does not accept jobs: the spooler says no, and so does the command.
+    run("cupsreject", {kQueue});
+    EXPECT_EQ(print(report), (QStringList{"打印机未准备好", "box 打印机未准备好"}));
+}
+
+} // namespace

@@ -1,0 +1,155 @@
+#include "window_fixture.h"
+
+#include "case/gbk.h"
+#include "ui/platform/file_browser.h"
+#include "ui/platform/report_view.h"
+#include "ui/printing.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QMenu>
+#include <QStyleHints>
+#include <QTest>
+#include <QToolButton>
+
+void PrintTo(const QString& text, std::ostream* out) {
+    *out << '"' << text.toStdString() << '"';
+}
+
+void PrintTo(const QStringList& texts, std::ostream* out) {
+    *out << '{';
+    for (const QString& text : texts) *out << " \"" << text.toStdString() << '"';
+    *out << " }";
+}
+
+void WindowFixture::SetUp() {
+    ASSERT_TRUE(dir_.isValid());
+    for (const char* sub : {"bin", "use", "rtf", "lock"}) ASSERT_TRUE(QDir(dir_.path()).mkpath(sub));
+    for (const char* name :
+         {"S107x58.bmp", "S107x58D.bmp", "M-4Intro.rtf", "vemoAllHelp.txt", "M-4Help.txt"})
+        ASSERT_TRUE(QFile::copy(QString(M4_RESOURCES "/") + name, rtf(name)));
+    // A short double-click time keeps the tests that wait it out quick.
+    QGuiApplication::styleHints()->setMouseDoubleClickInterval(100);
+}
+
+QString WindowFixture::use(const QString& name) const {
+    return dir_.filePath(name.isEmpty() ? QString("use") : "use/" + name);
+}
+
+QString WindowFixture::example(const QString& name) {
+    return QString(M4_EXAMPLES "/") + name;
+}
+
+void WindowFixture::copyExample(const QString& name) {
+    ASSERT_TRUE(QFile::copy(example(name), use(name)));
+}
+
+QByteArray WindowFixture::bytesOf(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+QString WindowFixture::gbkFile(const QString& path) {
+    return m4::decodeGbk(bytesOf(path)).value_or(QString());
+}
+
+std::unique_ptr<m4::vemoM4> WindowFixture::makeWindow() {
+    m4::StartupEnvironment environment;
+    environment.programFolder = dir_.filePath("bin");
+    environment.lockFolder = dir_.filePath("lock");
+    environment.quit = [this] { ++quits_; };
+    if (ownKeyboard_)
+        environment.lockKeys = [](m4::ui::LockKey key) {
+            return std::optional<bool>(key == m4::ui::LockKey::NumLock);
+        };
+    environment.printer = [this](const QString& name) {
+        return printer_ ? printer_(name) : std::unique_ptr<m4::ReportPrinter>();
+    };
+    auto window = std::make_unique<m4::vemoM4>(environment);
+    window->messages().setHook([this](const m4::ui::Message& m) { messages_.push_back(m); });
+    return window;
+}
+
+m4::vemoM4& WindowFixture::start() {
+    w = makeWindow();
+    EXPECT_TRUE(w->Form_Load());
+    w->show();
+    w->activateWindow();
+    EXPECT_TRUE(QTest::qWaitForWindowActive(w.get()));
+    return *w;
+}
+
+QString WindowFixture::status(m4::ui::StatusPanel panel) const {
+    static const char* const names[] = {"hint", "command", "result", "numLock", "capsLock"};
+    return find<QLabel>(names[static_cast<int>(panel)])->text();
+}
+
+QString WindowFixture::pane() const {
+    return find<m4::ui::ReportView>("RichTextBox1")->text();
+}
+
+void WindowFixture::press(const char* key) {
+    auto* button = find<QToolButton>(key);
+    ASSERT_NE(button, nullptr);
+    QTest::mouseClick(button, Qt::LeftButton);
+}
+
+void WindowFixture::choose(const char* key) {
+    auto* menu = find<QMenu>("MnuRight");
+    for (QAction* action : menu->actions())
+        if (action->objectName() == key) return action->trigger();
+    ADD_FAILURE() << "no menu item " << key;
+}
+
+void WindowFixture::enter(const QStringList& items) {
+    for (const QString& item : items) {
+        QWidget* target = QApplication::focusWidget();
+        ASSERT_NE(target, nullptr) << item.toStdString();
+        for (const QChar c : item) {
+            if (c.unicode() < 0x80) {
+                QTest::keyClick(target, c.toLatin1());
+                continue;
+            }
+            // Chinese characters arrive as key events carrying their text.
+            QTest::sendKeyEvent(QTest::Press, target, Qt::Key_unknown, QString(c), {});
+            QTest::sendKeyEvent(QTest::Release, target, Qt::Key_unknown, QString(c), {});
+        }
+        QTest::keyClick(target, Qt::Key_Return);
+    }
+}
+
+void WindowFixture::retype(QLineEdit* field, const QString& text) {
+    field->setFocus();
+    field->selectAll();
+    QTest::keyClick(field, Qt::Key_Delete);
+    QTest::keyClicks(field, text);
+}
+
+void WindowFixture::click(const QString& name, bool twice) {
+    auto* list = find<m4::ui::FileList>("File1");
+    list->refresh();
+    const QList<QListWidgetItem*> found = list->findItems(name, Qt::MatchExactly);
+    ASSERT_EQ(found.size(), 1) << name.toStdString();
+    const QPoint at = list->visualItemRect(found.front()).center();
+    if (twice)
+        QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, at);
+    else
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at);
+}
+
+void WindowFixture::settle() {
+    QTest::qWait(QGuiApplication::styleHints()->mouseDoubleClickInterval() + 50);
+}
+
+QStringList WindowFixture::takeMessages() {
+    QStringList texts;
+    for (const m4::ui::Message& m : messages_) {
+        EXPECT_EQ(m.title, "青岚七号综合分析器");
+        EXPECT_EQ(m.icon, m4::ui::MessageIcon::Critical) << m.text.toStdString();
+        texts << m.text;
+    }
+    messages_.clear();
+    return texts;
+}
