@@ -129,7 +129,7 @@ TEST_F(DataEntryTest, CountsThatCannotBeRowNumbersAreRefusedAndChangeNothing) {
         {2, "abc", "个数abc不对，应为0至32767的整数"},
         {3, "32767", "个数32767不对，应为0至32766的整数"},
         {10, "11", "个数11不对，应为0至10的整数"},
-        {11, "10.5", "个数10.5不对，应为0至10的整数"},
+        {11, "10.6", "个数10.6不对，应为0至10的整数"},
     };
     for (const auto& r : refused) {
         confirm(r.field, r.text);

@@ -51,16 +51,20 @@ int inkRight(const QImage& image, int top, int height) {
 }
 
 TEST(ReportColumns, AChineseCharacterTakesExactlyTwoColumnsOnScreenAndPaper) {
-    // Both lines are ten columns wide: the bars must stand in one column.
-    QImage image(400, 80, QImage::Format_RGB32);
+    // Both lines are six columns and a bar wide: the bars must stand in one column, also in a
+    // font whose Chinese characters are not two digits wide.
+    QFont font("WenQuanYi Micro Hei");
+    font.setPixelSize(48);
+    QImage image(500, 140, QImage::Format_RGB32);
     image.fill(Qt::white);
     QPainter painter(&image);
-    painter.setFont(m4::reportFont());
-    const double cell = QFontMetricsF(painter.font()).horizontalAdvance('0') + 1.5;
-    m4::ui::drawReportLine(painter, 5, 30, cell, u" 水位(米)|");
-    m4::ui::drawReportLine(painter, 5, 70, cell, u" 12345678|");
+    painter.setFont(font);
+    const double cell = QFontMetricsF(font).horizontalAdvance('0');
+    ASSERT_GT(std::abs(QFontMetricsF(font).horizontalAdvance(u'水') - 2 * cell), 2);
+    m4::ui::drawReportLine(painter, 5, 55, cell, u"水位12|");
+    m4::ui::drawReportLine(painter, 5, 125, cell, u"123456|");
     painter.end();
-    EXPECT_NEAR(inkRight(image, 0, 40), inkRight(image, 40, 40), 1);
+    EXPECT_NEAR(inkRight(image, 0, 70), inkRight(image, 70, 70), 1);
 
     m4::ui::ReportView view(nullptr);
     view.setText("a\r\n 水位\r\nlast");

@@ -103,19 +103,23 @@ void WindowFixture::choose(const char* key) {
     ADD_FAILURE() << "no menu item " << key;
 }
 
+/// Type text into target, key by key; Chinese characters arrive as key events with their text.
+static void type(QWidget* target, const QString& text) {
+    for (const QChar c : text) {
+        if (c.unicode() < 0x80) {
+            QTest::keyClick(target, c.toLatin1());
+            continue;
+        }
+        QTest::sendKeyEvent(QTest::Press, target, Qt::Key_unknown, QString(c), {});
+        QTest::sendKeyEvent(QTest::Release, target, Qt::Key_unknown, QString(c), {});
+    }
+}
+
 void WindowFixture::enter(const QStringList& items) {
     for (const QString& item : items) {
         QWidget* target = QApplication::focusWidget();
         ASSERT_NE(target, nullptr) << item.toStdString();
-        for (const QChar c : item) {
-            if (c.unicode() < 0x80) {
-                QTest::keyClick(target, c.toLatin1());
-                continue;
-            }
-            // Chinese characters arrive as key events carrying their text.
-            QTest::sendKeyEvent(QTest::Press, target, Qt::Key_unknown, QString(c), {});
-            QTest::sendKeyEvent(QTest::Release, target, Qt::Key_unknown, QString(c), {});
-        }
+        type(target, item);
         QTest::keyClick(target, Qt::Key_Return);
     }
 }
@@ -124,7 +128,7 @@ void WindowFixture::retype(QLineEdit* field, const QString& text) {
     field->setFocus();
     field->selectAll();
     QTest::keyClick(field, Qt::Key_Delete);
-    QTest::keyClicks(field, text);
+    type(field, text);
 }
 
 void WindowFixture::click(const QString& name, bool twice) {
@@ -133,10 +137,9 @@ void WindowFixture::click(const QString& name, bool twice) {
     const QList<QListWidgetItem*> found = list->findItems(name, Qt::MatchExactly);
     ASSERT_EQ(found.size(), 1) << name.toStdString();
     const QPoint at = list->visualItemRect(found.front()).center();
-    if (twice)
-        QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, at);
-    else
-        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at);
+    // A double click is a click, then a second press that Qt reports as a double click.
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at);
+    if (twice) QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, at);
 }
 
 void WindowFixture::settle() {

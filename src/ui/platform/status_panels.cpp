@@ -16,6 +16,8 @@
 namespace m4::ui {
 namespace {
 
+/// The bar's height: the size rules leave the bar 320 twips below the pages (twips).
+constexpr int kBarHeight = 320;
 /// Widths of the three text panels in twips; the lock panels hold a short key name.
 constexpr std::array<int, 3> kTextPanelWidths{2400, 2100, 4200};
 constexpr int kLockPanelWidth = 700;
@@ -93,6 +95,7 @@ StatusPanels::StatusPanels(QWidget* parent, LockStateReader reader)
     : QStatusBar(parent), reader_(std::move(reader)) {
     setObjectName("StatusBar1");
     setSizeGripEnabled(true);
+    setFixedHeight(twips(kBarHeight));
     for (size_t i = 0; i < kPanels.size(); ++i) {
         auto* panel = new QLabel(QString::fromUtf8(kPanels[i].text), this);
         panel->setObjectName(kPanels[i].name);

@@ -46,9 +46,10 @@ void TabControl::setPageFocus(int i, QWidget* control) {
 void TabControl::moveFocus(int from, int to) {
     QWidget* focus = QApplication::focusWidget();
     QWidget* old = pages_[static_cast<size_t>(from)];
-    // Focus elsewhere (the file list, another window) stays where the user put it.
-    if (focus == nullptr || !old->isAncestorOf(focus)) return;
-    lastFocus_[static_cast<size_t>(from)] = focus;
+    // Focus elsewhere (the file list, another window) stays where the user put it; focus held
+    // by the tab control itself is focus a page without a control left there.
+    if (focus == nullptr || (focus != this && !old->isAncestorOf(focus))) return;
+    if (focus != this) lastFocus_[static_cast<size_t>(from)] = focus;
     QWidget* page = pages_[static_cast<size_t>(to)];
     const auto usable = [page](const QWidget* w) {
         return w != nullptr && page->isAncestorOf(w) && w->isVisibleTo(page) && w->isEnabled();
