@@ -24,7 +24,12 @@ class Desktop : public WindowFixture {
         QTest::qWait(600);
     }
     static QStringList moveTo(QPoint p) {
-        return {"mousemove", QString::number(p.x()), QString::number(p.y())};
+        return {"mousemove", QString::number(p.x()), QString::number(p.y()), "sleep", "0.2"};
+    }
+    /// Press on the frame's grip and drag it by the offset, in two steps, as a hand does.
+    static QStringList drag(QPoint grip, QPoint by) {
+        return moveTo(grip) + QStringList{"mousedown", "1", "sleep", "0.2"} +
+               moveTo(grip + by / 2) + moveTo(grip + by);
     }
 };
 
@@ -36,12 +41,11 @@ TEST_F(Desktop, DraggingTheFrameKeepsTheWholeWindowAndCentresItWhenTheDragEnds) 
     EXPECT_GE(least.height() * 15, 7455 - 14);
     // The grip at the frame's bottom right corner, just below the client area.
     const QPoint grip(w->geometry().right() - 5, w->geometry().bottom() + 4);
-    xdotool(moveTo(grip) + QStringList{"mousedown", "1"} + moveTo(grip - QPoint(400, 300)) +
-            QStringList{"sleep", "0.3", "mouseup", "1"});
+    xdotool(drag(grip, {-400, -300}) + QStringList{"mouseup", "1"});
     EXPECT_EQ(w->frameGeometry().size(), least) << "dragged below the smallest size";
 
     const QPoint topLeft = w->frameGeometry().topLeft();
-    xdotool(moveTo(grip) + QStringList{"mousedown", "1"} + moveTo(grip + QPoint(120, 80)));
+    xdotool(drag(grip, {120, 80}));
     EXPECT_GT(w->frameGeometry().width(), least.width());
     EXPECT_EQ(w->frameGeometry().topLeft(), topLeft) << "moved while the button was held";
     xdotool({"mouseup", "1"});
