@@ -96,8 +96,7 @@ void BM_LoadAndSaveLargestCase(benchmark::State& state) {
 void BM_RunToReportShown(benchmark::State& state) {
     Installation installation;
     const bool largest = state.range(0) != 0;
-    installation.write("M-4Run.INT",
-                       largest ? m4::bench::largestCase() : m4::bench::typicalCase());
+    installation.write("M-4Run.INT", largest ? m4::bench::largestCase() : m4::bench::typicalCase());
     auto window = installation.start();
     pick(*window, "M-4Run.INT");
     for (auto _ : state) command(*window, "run");
@@ -105,7 +104,11 @@ void BM_RunToReportShown(benchmark::State& state) {
 }
 
 BENCHMARK(BM_StartUpToWindowShown)->Unit(benchmark::kMillisecond)->Iterations(5);
-BENCHMARK(BM_LoadAndSaveLargestCase)->ArgName("save")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_LoadAndSaveLargestCase)
+    ->ArgName("save")
+    ->Arg(0)
+    ->Arg(1)
+    ->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_RunToReportShown)->ArgName("largest")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 } // namespace

@@ -57,12 +57,12 @@ void vemoM4::setupCommands() {
         {"run", "计算", "运行计算作图", 300, QStyle::SP_MediaPlay, &vemoM4::runAction_},
         {"print", "打印", "打印文本图形", 0, QStyle::SP_FileDialogDetailedView,
          &vemoM4::printAction_},
-        {"exit", "退出", "退出应用程序", 2260, QStyle::SP_DialogCloseButton,
-         &vemoM4::exitAction_},
+        {"exit", "退出", "退出应用程序", 2260, QStyle::SP_DialogCloseButton, &vemoM4::exitAction_},
     }};
     int left = 0;
     for (const Command& c : commands) {
-        auto* action = new QAction(style()->standardIcon(c.icon), QString::fromUtf8(c.caption), this);
+        auto* action =
+            new QAction(style()->standardIcon(c.icon), QString::fromUtf8(c.caption), this);
         action->setObjectName(c.key);
         action->setToolTip(QString::fromUtf8(c.tooltip));
         this->*c.action = action;

@@ -164,8 +164,8 @@ void DataEntry::buildFields() {
         const FieldPlace& place = kFieldPlaces[at(i)];
         auto* caption = new ui::CaptionLabel(fieldCaption(i), this);
         caption->setObjectName(QStringLiteral("Label1(%1)").arg(i + 2));
-        caption->setGeometry(ui::twipsRect(place.captionLeft, place.captionTop,
-                                           place.captionWidth, place.captionHeight));
+        caption->setGeometry(ui::twipsRect(place.captionLeft, place.captionTop, place.captionWidth,
+                                           place.captionHeight));
         captions_[at(i)] = caption;
         auto* field = new QLineEdit(this);
         field->setObjectName(QStringLiteral("Text3(%1)").arg(i));
@@ -314,7 +314,8 @@ void DataEntry::MSFlexGrid1_EnterCell(int Index) {
     editorCol_ = EditCol;
     Text2->setText(grid->textMatrix(EditRow, EditCol));
     const QRect cell = grid->cellRect();
-    Text2->setGeometry(QRect(grid->mapTo(this, cell.topLeft()), QSize(cell.width(), Text2->height())));
+    Text2->setGeometry(
+        QRect(grid->mapTo(this, cell.topLeft()), QSize(cell.width(), Text2->height())));
     Text2->show();
     Text2->raise();
     Text2->setFocus();

@@ -84,13 +84,13 @@ class DataEntry : public QWidget {
     int GridRows(int table) const;
 
     ui::MessageBoxService& messages_;
-    QLabel* Label1_1 = nullptr;                  ///< the folder a save writes to
-    QLineEdit* Text12 = nullptr;                 ///< the file-name field
-    std::array<QLineEdit*, kFieldCount> Text3{}; ///< the parameter fields
+    QLabel* Label1_1 = nullptr;                             ///< the folder a save writes to
+    QLineEdit* Text12 = nullptr;                            ///< the file-name field
+    std::array<QLineEdit*, kFieldCount> Text3{};            ///< the parameter fields
     std::array<ui::CaptionLabel*, kFieldCount> captions_{}; ///< Label1(i + 2), field i's caption
-    ui::TabControl* SSTab1 = nullptr;                      ///< one page for each table
-    std::array<ui::Grid*, kTableCount> MSFlexGrid1{};      ///< the tables
-    QLineEdit* Text2 = nullptr;                            ///< the cell editor over a grid cell
+    ui::TabControl* SSTab1 = nullptr;                       ///< one page for each table
+    std::array<ui::Grid*, kTableCount> MSFlexGrid1{};       ///< the tables
+    QLineEdit* Text2 = nullptr;                             ///< the cell editor over a grid cell
     /// Tables armed so that the editor opens on whichever of their cells becomes current.
     std::array<bool, kTableCount> EditPending{};
     int EditRow = 1; ///< the cell the walk is at

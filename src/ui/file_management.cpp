@@ -114,8 +114,7 @@ void vemoM4::SelectListedFile() {
     SSpic->discardEditor();
     setCurrentCase({File1->path(), File1->fileName(), CaseState::Saved});
     setStatus(ui::StatusPanel::Command, say(WindowText::FileSelected));
-    setStatus(ui::StatusPanel::Result,
-              shortCasePath(current_.CasePath, current_.CaseFileName));
+    setStatus(ui::StatusPanel::Result, shortCasePath(current_.CasePath, current_.CaseFileName));
 }
 
 void vemoM4::File1_Click() {

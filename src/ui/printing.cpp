@@ -147,10 +147,9 @@ bool CupsReportPrinter::endDocument() {
     }
     // A job number is the spooler's word that it took the job; 0 is a refusal (a queue that
     // does not accept jobs, a printer that is gone), with the reason in the last error.
-    const int job = cupsPrintFile2(CUPS_HTTP_DEFAULT, doc.dest->name,
-                                   QFile::encodeName(doc.pdf.fileName()).constData(),
-                                   documentName_.toUtf8().constData(), doc.dest->num_options,
-                                   doc.dest->options);
+    const int job = cupsPrintFile2(
+        CUPS_HTTP_DEFAULT, doc.dest->name, QFile::encodeName(doc.pdf.fileName()).constData(),
+        documentName_.toUtf8().constData(), doc.dest->num_options, doc.dest->options);
     if (job == 0) reason_ = QString::fromUtf8(cupsLastErrorString());
     return job != 0;
 }

@@ -60,7 +60,7 @@ vemoM4::vemoM4(StartupEnvironment environment, QWidget* parent)
     client->setObjectName("client");
     setCentralWidget(client);
     StatusBar1 = new ui::StatusPanels(this, environment_.lockKeys ? environment_.lockKeys
-                                                                   : ui::readDisplayLock);
+                                                                  : ui::readDisplayLock);
     setStatusBar(StatusBar1);
     buildToolbarArea();
     buildLeftColumn();
@@ -180,9 +180,8 @@ void vemoM4::connectControls() {
              RichTextBox1->viewport(), Picture1, RichTextBox2->viewport()})
         area->installEventFilter(this);
     pickMessageTimer_.setSingleShot(true);
-    connect(&pickMessageTimer_, &QTimer::timeout, this, [this] {
-        messages_.critical(std::exchange(pickMessage_, QString()));
-    });
+    connect(&pickMessageTimer_, &QTimer::timeout, this,
+            [this] { messages_.critical(std::exchange(pickMessage_, QString())); });
     centreTimer_.setSingleShot(true);
     connect(&centreTimer_, &QTimer::timeout, this, [this] { centreWhenResized(); });
 }

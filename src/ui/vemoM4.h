@@ -142,22 +142,22 @@ class vemoM4 : public QMainWindow {
     QTimer centreTimer_;
 
     // Controls, top to bottom.
-    QWidget* Toolbar1 = nullptr;         ///< command buttons along the top
-    ui::PictureBox* Picture2 = nullptr;  ///< logo at the toolbar's left end
-    ui::PictureBox* Picture3 = nullptr;  ///< badge under the logo
-    QLabel* Label3 = nullptr;            ///< program code on the badge
-    ui::DriveList* Drive1 = nullptr;     ///< left column: drives
-    ui::FolderList* Dir1 = nullptr;      ///< left column: folders
-    ui::FileList* File1 = nullptr;       ///< left column: case files of the folder
-    ui::TabControl* SSTab2 = nullptr;    ///< the five pages
-    DataEntry* SSpic = nullptr;          ///< page 0: fields, tables, the file-name field
+    QWidget* Toolbar1 = nullptr;            ///< command buttons along the top
+    ui::PictureBox* Picture2 = nullptr;     ///< logo at the toolbar's left end
+    ui::PictureBox* Picture3 = nullptr;     ///< badge under the logo
+    QLabel* Label3 = nullptr;               ///< program code on the badge
+    ui::DriveList* Drive1 = nullptr;        ///< left column: drives
+    ui::FolderList* Dir1 = nullptr;         ///< left column: folders
+    ui::FileList* File1 = nullptr;          ///< left column: case files of the folder
+    ui::TabControl* SSTab2 = nullptr;       ///< the five pages
+    DataEntry* SSpic = nullptr;             ///< page 0: fields, tables, the file-name field
     ui::ReportView* RichTextBox1 = nullptr; ///< page 1: the report of the last run
-    ui::PictureBox* Picture1 = nullptr;  ///< page 2: the chart of the last run
-    QTextEdit* RichTextBox2 = nullptr;   ///< page 3: the introduction
-    QPlainTextEdit* Text15 = nullptr;    ///< page 4: the help text
+    ui::PictureBox* Picture1 = nullptr;     ///< page 2: the chart of the last run
+    QTextEdit* RichTextBox2 = nullptr;      ///< page 3: the introduction
+    QPlainTextEdit* Text15 = nullptr;       ///< page 4: the help text
     ui::StatusPanels* StatusBar1 = nullptr; ///< five panels along the bottom
-    QMenu* MnuRight = nullptr;           ///< the right-click menu
-    QAction* newAction_ = nullptr;       ///< the five commands, shared by toolbar and menu
+    QMenu* MnuRight = nullptr;              ///< the right-click menu
+    QAction* newAction_ = nullptr;          ///< the five commands, shared by toolbar and menu
     QAction* saveAction_ = nullptr;
     QAction* runAction_ = nullptr;
     QAction* printAction_ = nullptr;

@@ -70,7 +70,7 @@ TEST_F(DataEntryTest, TunnelTableIsWalkedRowByRowAndItsRowNumbersStayInView) {
     for (int i = 1; i <= 16; ++i) enter({QString::number(i)});
     EXPECT_EQ(focus(), field(11));
     EXPECT_EQ(cells(2), (m4::TableText{{"1", "2", "3", "4", "5", "6", "7", "8"},
-                                      {"9", "10", "11", "12", "13", "14", "15", "16"}}));
+                                       {"9", "10", "11", "12", "13", "14", "15", "16"}}));
     // Scrolled to its last column, the table still shows its row numbers at its left edge.
     m4::ui::Grid* tunnels = grid(2);
     QApplication::processEvents();
@@ -196,9 +196,10 @@ TEST_F(DataEntryTest, ShrinkingTheTableUnderAnOpenEditorKeepsEverythingConsisten
     EXPECT_EQ(cells(0), (m4::TableText{{"a", ""}, {"", ""}}));
     // Enter in K went on into the shrunken table, on its first cell.
     EXPECT_EQ(focus(), editor());
-    EXPECT_EQ(editor()->geometry().topLeft(),
-              grid(0)->viewport()->mapTo(find<QWidget>("SSpic"),
-                                         grid(0)->visualRect(grid(0)->model()->index(0, 0)).topLeft()));
+    EXPECT_EQ(
+        editor()->geometry().topLeft(),
+        grid(0)->viewport()->mapTo(find<QWidget>("SSpic"),
+                                   grid(0)->visualRect(grid(0)->model()->index(0, 0)).topLeft()));
 }
 
 TEST_F(DataEntryTest, KeysThatChangeAFieldMarkTheCaseModifiedAndMovesDoNot) {

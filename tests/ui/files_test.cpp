@@ -33,7 +33,8 @@ TEST_F(FilesWindow, TypedCaseIsSavedAsTheExampleFileAndRunsAsTheCommandRunsIt) {
     EXPECT_EQ(bytesOf(use("M-4demo.INT")), bytesOf(example()));
     // The save shows the first table and lists the new file.
     EXPECT_EQ(tabs("SSTab1")->tab(), 0);
-    EXPECT_FALSE(find<m4::ui::FileList>("File1")->findItems("M-4demo.INT", Qt::MatchExactly).isEmpty());
+    EXPECT_FALSE(
+        find<m4::ui::FileList>("File1")->findItems("M-4demo.INT", Qt::MatchExactly).isEmpty());
 
     press("run");
     EXPECT_EQ(takeMessages(), QStringList());
@@ -129,7 +130,8 @@ TEST_F(FilesWindow, RefusedOrUnreadableFilesLeaveTheCurrentCaseAndItsName) {
     EXPECT_EQ(status(StatusPanel::Result), "结果文件M-4demo-.out/bmp已存盘");
     EXPECT_TRUE(QFile::exists(use("M-4demo-.out")));
     auto* list = find<m4::ui::FileList>("File1");
-    const QPoint listed = list->visualItemRect(list->findItems("M-4Example.INT", Qt::MatchExactly)[0]).center();
+    const QPoint listed =
+        list->visualItemRect(list->findItems("M-4Example.INT", Qt::MatchExactly)[0]).center();
     QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, listed); // without a click before
     EXPECT_EQ(nameField()->text(), "M-4Renamed.INT");
     retype(field(0), "改过的水库");
@@ -156,7 +158,8 @@ TEST_F(FilesWindow, SaveRefusesWhatTheFileCouldNotHoldAndWritesNothing) {
     takeMessages();
     saveFails("M-4x.INT", "   工程名未输入");
 
-    const char* fields[] = {"示例水库", "1%", "0", "2", "600", "105", "108", "50", "5", "500", "11"};
+    const char* fields[] = {"示例水库", "1%", "0", "2",   "600", "105",
+                            "108",      "50", "5", "500", "11"};
     for (int i = 0; i < 11; ++i) retype(field(i), fields[i]);
     // J typed but never confirmed with Enter: the hydrograph has no rows for it.
     saveFails("M-4x.INT", "洪水过程时段数J“2”与表格“洪水过程”的行数0不符，请在该栏按Enter确认");

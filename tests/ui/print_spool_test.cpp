@@ -49,13 +49,16 @@ class PrintSpool : public ::testing::Test {
         for (const char* sub : {"conf", "spool", "cache", "state", "log", "tmp"})
             ASSERT_TRUE(QDir(dir_.path()).mkpath(sub));
         socket_ = dir_.filePath("cups.sock");
-        write("conf/cupsd.conf", "Listen " + socket_ +
-                                     "\nWebInterface No\nDefaultAuthType None\nPreserveJobFiles Yes\n"
-                                     "<Policy default>\n<Limit All>\nOrder deny,allow\n"
-                                     "</Limit>\n</Policy>\n");
+        write("conf/cupsd.conf",
+              "Listen " + socket_ +
+                  "\nWebInterface No\nDefaultAuthType None\nPreserveJobFiles Yes\n"
+                  "<Policy default>\n<Limit All>\nOrder deny,allow\n"
+                  "</Limit>\n</Policy>\n");
         QString files = "FileDevice Yes\n";
-        for (const auto& [key, sub] : {std::pair{"ServerRoot", "conf"}, {"RequestRoot", "spool"},
-                                       {"CacheDir", "cache"}, {"StateDir", "state"},
+        for (const auto& [key, sub] : {std::pair{"ServerRoot", "conf"},
+                                       {"RequestRoot", "spool"},
+                                       {"CacheDir", "cache"},
+                                       {"StateDir", "state"},
                                        {"TempDir", "tmp"}})
             files += QString(key) + " " + dir_.filePath(sub) + "\n";
         for (const char* log : {"AccessLog", "ErrorLog", "PageLog"})
@@ -67,8 +70,8 @@ class PrintSpool : public ::testing::Test {
         QDeadlineTimer deadline(kWaitMs);
         while (!run("lpstat", {"-r"}).contains("is running") && !deadline.hasExpired())
             QThread::msleep(kPollMs);
-        ASSERT_FALSE(deadline.hasExpired()) << "the scheduler did not answer: "
-                                            << bytesOf("log/ErrorLog").toStdString();
+        ASSERT_FALSE(deadline.hasExpired())
+            << "the scheduler did not answer: " << bytesOf("log/ErrorLog").toStdString();
         run("lpadmin", {"-p", kQueue, "-E", "-v", "file:///dev/null"});
         // The program under test finds this scheduler and queue as any program would.
         qputenv("CUPS_SERVER", socket_.toLocal8Bit());

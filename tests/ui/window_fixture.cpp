@@ -26,7 +26,8 @@ void PrintTo(const QStringList& texts, std::ostream* out) {
 
 void WindowFixture::SetUp() {
     ASSERT_TRUE(dir_.isValid());
-    for (const char* sub : {"bin", "use", "rtf", "lock"}) ASSERT_TRUE(QDir(dir_.path()).mkpath(sub));
+    for (const char* sub : {"bin", "use", "rtf", "lock"})
+        ASSERT_TRUE(QDir(dir_.path()).mkpath(sub));
     for (const char* name :
          {"S107x58.bmp", "S107x58D.bmp", "M-4Intro.rtf", "vemoAllHelp.txt", "M-4Help.txt"})
         ASSERT_TRUE(QFile::copy(QString(M4_RESOURCES "/") + name, rtf(name)));

@@ -47,7 +47,9 @@ class WindowFixture : public ::testing::Test {
     }
     QLineEdit* field(int i) const { return find<QLineEdit>(QString("Text3(%1)").arg(i)); }
     QLineEdit* nameField() const { return find<QLineEdit>("Text12"); }
-    m4::ui::Grid* grid(int d) const { return find<m4::ui::Grid>(QString("MSFlexGrid1(%1)").arg(d)); }
+    m4::ui::Grid* grid(int d) const {
+        return find<m4::ui::Grid>(QString("MSFlexGrid1(%1)").arg(d));
+    }
     m4::ui::TabControl* tabs(const char* name) const { return find<m4::ui::TabControl>(name); }
     /// The cells of table d as the grid shows them.
     m4::TableText cells(int d) const { return grid(d)->gridModel()->cells(); }

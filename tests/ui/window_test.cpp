@@ -187,8 +187,9 @@ bool meantToOverlap(const QWidget* a, const QWidget* b) {
     const auto is = [](const QWidget* w, const char* prefix) {
         return w->objectName().startsWith(prefix);
     };
-    return is(a, "Line1") || is(b, "Line1") || (is(a, "Picture3") && is(b, "Toolbar1")) || (is(b, "Picture3") && is(a, "Toolbar1")) ||
-           (is(a, "Text3(") && is(b, "Label1(")) || (is(b, "Text3(") && is(a, "Label1("));
+    return is(a, "Line1") || is(b, "Line1") || (is(a, "Picture3") && is(b, "Toolbar1")) ||
+           (is(b, "Picture3") && is(a, "Toolbar1")) || (is(a, "Text3(") && is(b, "Label1(")) ||
+           (is(b, "Text3(") && is(a, "Label1("));
 }
 
 void expectLaidOut(const QWidget* parent, const QString& where) {
@@ -230,7 +231,8 @@ TEST_F(StartupTest, EveryControlLiesInItsParentApartFromItsNeighboursAndShowsIts
             tabs("SSTab2")->setTab(page);
             for (int table = 0; table < 7; ++table) {
                 tabs("SSTab1")->setTab(table);
-                expectLaidOut(w->centralWidget(), QString("%1x%2").arg(size.width()).arg(size.height()));
+                expectLaidOut(w->centralWidget(),
+                              QString("%1x%2").arg(size.width()).arg(size.height()));
                 if (page > 0) break;
             }
         }

@@ -12,9 +12,8 @@ namespace m4::ui {
 
 void* x11Display() {
 #ifdef M4_WITH_X11
-    auto* app = qGuiApp != nullptr
-                    ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>()
-                    : nullptr;
+    auto* app = qGuiApp != nullptr ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>()
+                                   : nullptr;
     return app != nullptr ? app->display() : nullptr;
 #else
     return nullptr;

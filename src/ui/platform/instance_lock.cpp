@@ -52,7 +52,8 @@ InstanceLock::InstanceLock(QString path) {
     }
     // The owner's process number, for a person looking at the file; nothing reads it.
     const QByteArray pid = QByteArray::number(static_cast<qint64>(::getpid())) + '\n';
-    if (::ftruncate(fd_, 0) == 0 && ::write(fd_, pid.constData(), static_cast<size_t>(pid.size())) < 0)
+    if (::ftruncate(fd_, 0) == 0 &&
+        ::write(fd_, pid.constData(), static_cast<size_t>(pid.size())) < 0)
         reason_ = systemReason(errno);
     state_ = State::Held;
 }

@@ -139,8 +139,8 @@ void ReportView::paintEvent(QPaintEvent*) {
     for (int i = first; i <= last; ++i) {
         const int top = kMargin + (i - first) * lineHeight_;
         const bool selected = anchor_ >= 0 && i >= selFirst && i <= selLast;
-        if (selected) painter.fillRect(0, top, viewport()->width(), lineHeight_,
-                                       palette().highlight());
+        if (selected)
+            painter.fillRect(0, top, viewport()->width(), lineHeight_, palette().highlight());
         painter.setPen(palette().color(selected ? QPalette::HighlightedText : QPalette::Text));
         drawReportLine(painter, x, top + metrics.ascent(), cellWidth_, line(i));
     }
@@ -159,19 +159,33 @@ void ReportView::keyPressEvent(QKeyEvent* event) {
     }
     QScrollBar* bar = verticalScrollBar();
     switch (event->key()) {
-    case Qt::Key_Up: bar->triggerAction(QAbstractSlider::SliderSingleStepSub); break;
-    case Qt::Key_Down: bar->triggerAction(QAbstractSlider::SliderSingleStepAdd); break;
-    case Qt::Key_PageUp: bar->triggerAction(QAbstractSlider::SliderPageStepSub); break;
-    case Qt::Key_PageDown: bar->triggerAction(QAbstractSlider::SliderPageStepAdd); break;
-    case Qt::Key_Home: bar->triggerAction(QAbstractSlider::SliderToMinimum); break;
-    case Qt::Key_End: bar->triggerAction(QAbstractSlider::SliderToMaximum); break;
+    case Qt::Key_Up:
+        bar->triggerAction(QAbstractSlider::SliderSingleStepSub);
+        break;
+    case Qt::Key_Down:
+        bar->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+        break;
+    case Qt::Key_PageUp:
+        bar->triggerAction(QAbstractSlider::SliderPageStepSub);
+        break;
+    case Qt::Key_PageDown:
+        bar->triggerAction(QAbstractSlider::SliderPageStepAdd);
+        break;
+    case Qt::Key_Home:
+        bar->triggerAction(QAbstractSlider::SliderToMinimum);
+        break;
+    case Qt::Key_End:
+        bar->triggerAction(QAbstractSlider::SliderToMaximum);
+        break;
     case Qt::Key_Left:
         horizontalScrollBar()->triggerAction(QAbstractSlider::SliderSingleStepSub);
         break;
     case Qt::Key_Right:
         horizontalScrollBar()->triggerAction(QAbstractSlider::SliderSingleStepAdd);
         break;
-    default: QAbstractScrollArea::keyPressEvent(event); return;
+    default:
+        QAbstractScrollArea::keyPressEvent(event);
+        return;
     }
 }
 

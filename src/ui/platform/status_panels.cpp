@@ -133,7 +133,7 @@ QString StatusPanels::text(StatusPanel panel) const {
 
 void StatusPanels::refreshLocks() {
     for (const auto& [key, panel] : {std::pair{LockKey::NumLock, StatusPanel::NumLock},
-                                    std::pair{LockKey::CapsLock, StatusPanel::CapsLock}}) {
+                                     std::pair{LockKey::CapsLock, StatusPanel::CapsLock}}) {
         const std::optional<bool> on = reader_ ? reader_(key) : std::nullopt;
         // Off greys the key name out, as a keyboard light; a state the display does not tell
         // shows no name at all rather than claim the key is on.
