@@ -67,12 +67,13 @@ TEST_F(CommandsWindow, ToolbarAndMenuRunTheSameCommandsAndOnlyTheToolbarNamesItI
     retype(field(0), "unsaved");
     choose("new");
     EXPECT_EQ(field(0)->text(), "");
-    // Exit ends at once, unsaved edits or not, from either place.
+    // Exit ends at once, unsaved edits or not, from either place, and so does closing.
     retype(field(0), "unsaved");
     choose("exit");
     EXPECT_EQ(quits_, 1);
     press("exit");
-    EXPECT_EQ(quits_, 2);
+    w->close();
+    EXPECT_EQ(quits_, 3);
     EXPECT_EQ(takeMessages(), QStringList());
 }
 
@@ -154,9 +155,12 @@ TEST_F(CommandsWindow, PrintSendsThePaneAndReportsEachFailedStep) {
     EXPECT_EQ(log, (QStringList{"begin -600 300", "empty", "empty", report, "end"}));
     EXPECT_EQ(status(StatusPanel::Result), "结果文件M-4Example.out/bmp已打印");
 
-    // A printer that is not there: one message a step, and no claim that anything printed.
+    // A printer that is not there: every step still tried, one message a step, and no claim
+    // that anything printed.
     ready = false;
+    log.clear();
     choose("print");
+    EXPECT_EQ(log.size(), 5);
     EXPECT_EQ(takeMessages(), QStringList(5, "打印机未准备好"));
     EXPECT_EQ(status(StatusPanel::Result), "打印机未准备好");
 

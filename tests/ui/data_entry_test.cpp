@@ -106,7 +106,6 @@ TEST_F(DataEntryTest, CountsGrowAndShrinkTablesKeepingTheRowsThatStay) {
     EXPECT_EQ(cells(4).size(), 4u);
     confirm(3, "0");
     EXPECT_EQ(rowNumbers(1), QStringList{"0"});
-    EXPECT_EQ(takeMessages(), QStringList());
 
     // Tab leaves a count unconfirmed: focus moves on, the table keeps its rows.
     field(2)->setFocus();

@@ -10,11 +10,9 @@
 
 #include <QDeadlineTimer>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QThread>
-
-#include <algorithm>
-#include <vector>
 
 namespace {
 
@@ -27,51 +25,24 @@ QString program(const QString& name) {
     return QStandardPaths::findExecutable(name, {"/usr/sbin", "/usr/bin", "/sbin", "/bin"});
 }
 
-/// Characters of wanted found in got in the same order (longest common subsequence).
-qsizetype inOrder(const QString& wanted, const QString& got) {
-    std::vector<qsizetype> previous(static_cast<size_t>(got.size()) + 1, 0);
-    std::vector<qsizetype> current(previous.size(), 0);
-    for (QChar c : wanted) {
-        for (qsizetype j = 0; j < got.size(); ++j) {
-            const auto k = static_cast<size_t>(j);
-            current[k + 1] = c == got[j] ? previous[k] + 1 : std::max(previous[k + 1], current[k]);
-        }
-        std::swap(previous, current);
-    }
-    return previous.back();
-}
-
 class PrintSpool : public ::testing::Test {
   protected:
     void SetUp() override {
         for (const char* tool : {"cupsd", "lpadmin", "cupsreject", "lpstat", "pdftotext"})
             if (program(tool).isEmpty()) GTEST_SKIP() << tool << " is not installed";
-        for (const char* sub : {"conf", "spool", "cache", "state", "log", "tmp"})
-            ASSERT_TRUE(QDir(dir_.path()).mkpath(sub));
         socket_ = dir_.filePath("cups.sock");
-        write("conf/cupsd.conf",
-              "Listen " + socket_ +
-                  "\nWebInterface No\nDefaultAuthType None\nPreserveJobFiles Yes\n"
-                  "<Policy default>\n<Limit All>\nOrder deny,allow\n"
-                  "</Limit>\n</Policy>\n");
-        QString files = "FileDevice Yes\n";
-        for (const auto& [key, sub] : {std::pair{"ServerRoot", "conf"},
-                                       {"RequestRoot", "spool"},
-                                       {"CacheDir", "cache"},
-                                       {"StateDir", "state"},
-                                       {"TempDir", "tmp"}})
-            files += QString(key) + " " + dir_.filePath(sub) + "\n";
-        for (const char* log : {"AccessLog", "ErrorLog", "PageLog"})
-            files += QString(log) + " " + dir_.filePath("log/") + log + "\n";
-        write("conf/cups-files.conf", files);
-        scheduler_.start(program("cupsd"), {"-f", "-c", dir_.filePath("conf/cupsd.conf"), "-s",
-                                            dir_.filePath("conf/cups-files.conf")});
-        ASSERT_TRUE(scheduler_.waitForStarted());
+        write("cupsd.conf", "Listen %1/cups.sock\nWebInterface No\nDefaultAuthType None\n"
+                            "PreserveJobFiles Yes\n<Policy default>\n<Limit All>\n"
+                            "Order deny,allow\n</Limit>\n</Policy>\n");
+        write("cups-files.conf", "FileDevice Yes\nServerRoot %1\nRequestRoot %1/spool\n"
+                                 "CacheDir %1/cache\nStateDir %1/state\nTempDir %1/tmp\n"
+                                 "AccessLog %1/log\nErrorLog %1/log\nPageLog %1/log\n");
+        scheduler_.start(program("cupsd"), {"-f", "-c", dir_.filePath("cupsd.conf"), "-s",
+                                            dir_.filePath("cups-files.conf")});
         QDeadlineTimer deadline(kWaitMs);
         while (!run("lpstat", {"-r"}).contains("is running") && !deadline.hasExpired())
             QThread::msleep(kPollMs);
-        ASSERT_FALSE(deadline.hasExpired())
-            << "the scheduler did not answer: " << bytesOf("log/ErrorLog").toStdString();
+        ASSERT_FALSE(deadline.hasExpired()) << "no scheduler: " << bytesOf("log").toStdString();
         run("lpadmin", {"-p", kQueue, "-E", "-v", "file:///dev/null"});
         // The program under test finds this scheduler and queue as any program would.
         qputenv("CUPS_SERVER", socket_.toLocal8Bit());
@@ -85,9 +56,12 @@ class PrintSpool : public ::testing::Test {
         scheduler_.waitForFinished();
     }
 
+    /// A configuration file, %1 standing for the test's folder.
     void write(const QString& name, const QString& text) {
+        for (const char* sub : {"spool", "cache", "state", "tmp"}) QDir(dir_.path()).mkpath(sub);
         QFile file(dir_.filePath(name));
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write(text.toUtf8()) > 0);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly) &&
+                    file.write(text.arg(dir_.path()).toUtf8()) > 0);
     }
     QByteArray bytesOf(const QString& name) const {
         QFile file(dir_.filePath(name));
@@ -132,13 +106,12 @@ TEST_F(PrintSpool, AnAcceptedJobPrintsTheReportAndARefusedOneIsNoPrint) {
     QProcess text;
     text.start(program("pdftotext"), {dir_.filePath("spool/" + documents[0]), "-"});
     ASSERT_TRUE(text.waitForFinished(10000));
-    // Each Chinese character sits in its own two columns, which extraction turns into blanks:
-    // compare without them.
-    const QRegularExpression blanks("\\s");
-    const QString wanted = QString(report).remove(blanks);
-    const QString printed = QString::fromUtf8(text.readAllStandardOutput()).remove(blanks);
-    // Extraction reads the columns of a table in its own order; most must come back in order.
-    EXPECT_GE(inOrder(wanted, printed) * 5, wanted.size() * 4) << printed.toStdString();
+    // Extraction spaces out the Chinese characters, each in its two columns: compare without
+    // blanks. The name, the first and the last period's levels and outflows.
+    const QString printed =
+        QString::fromUtf8(text.readAllStandardOutput()).remove(QRegularExpression("\\s"));
+    for (const char* wanted : {"工程名:示例水库", "107.03", "106.38", "399.58", "354.10"})
+        EXPECT_TRUE(printed.contains(wanted)) << wanted << " in " << printed.toStdString();
 
     // A queue that does not accept jobs: the spooler says no, and so does the command.
     run("cupsreject", {kQueue});

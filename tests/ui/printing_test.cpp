@@ -1,5 +1,4 @@
-// The print command's order of status texts and messages when one step fails, the printer
-// without a document, and the report's columns on screen and paper.
+// The printer without a document, and the report's columns on screen and paper.
 
 #include "ui/platform/report_view.h"
 #include "ui/printing.h"
@@ -8,32 +7,6 @@
 #include <QPainter>
 
 namespace {
-
-/// Refuses the text step only, and records every step.
-class JammedPrinter : public m4::ReportPrinter {
-  public:
-    bool beginDocument(int, int) override { return log("begin", true); }
-    bool emptyLine() override { return log("empty", true); }
-    bool text(const QString&) override { return log("text", false); }
-    bool endDocument() override { return log("end", true); }
-    QStringList calls;
-
-  private:
-    bool log(const QString& call, bool done) {
-        calls << call;
-        return done;
-    }
-};
-
-TEST(PrintResults, ARefusedStepIsReportedOnceAndTheDocumentIsStillEnded) {
-    JammedPrinter printer;
-    QStringList events;
-    const m4::PrintFeedback feedback{[&](const QString& s) { events << "status " + s; },
-                                     [&](const QString& s) { events << "message " + s; }};
-    EXPECT_FALSE(m4::printResults(printer, "文件：x\r\n", "x", feedback));
-    EXPECT_EQ(printer.calls, (QStringList{"begin", "empty", "empty", "text", "end"}));
-    EXPECT_EQ(events, (QStringList{"status 打印机未准备好", "message 打印机未准备好"}));
-}
 
 TEST(CupsReportPrinter, StepsWithoutAnOpenDocumentFail) {
     m4::CupsReportPrinter printer("M-4 unopened");

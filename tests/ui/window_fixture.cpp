@@ -18,12 +18,6 @@ void PrintTo(const QString& text, std::ostream* out) {
     *out << '"' << text.toStdString() << '"';
 }
 
-void PrintTo(const QStringList& texts, std::ostream* out) {
-    *out << '{';
-    for (const QString& text : texts) *out << " \"" << text.toStdString() << '"';
-    *out << " }";
-}
-
 void WindowFixture::SetUp() {
     ASSERT_TRUE(dir_.isValid());
     for (const char* sub : {"bin", "use", "rtf", "lock"})
@@ -33,14 +27,6 @@ void WindowFixture::SetUp() {
         ASSERT_TRUE(QFile::copy(QString(M4_RESOURCES "/") + name, rtf(name)));
     // A short double-click time keeps the tests that wait it out quick.
     QGuiApplication::styleHints()->setMouseDoubleClickInterval(100);
-}
-
-QString WindowFixture::use(const QString& name) const {
-    return dir_.filePath(name.isEmpty() ? QString("use") : "use/" + name);
-}
-
-QString WindowFixture::example(const QString& name) {
-    return QString(M4_EXAMPLES "/") + name;
 }
 
 void WindowFixture::copyExample(const QString& name) {
@@ -92,9 +78,7 @@ QString WindowFixture::pane() const {
 }
 
 void WindowFixture::press(const char* key) {
-    auto* button = find<QToolButton>(key);
-    ASSERT_NE(button, nullptr);
-    QTest::mouseClick(button, Qt::LeftButton);
+    QTest::mouseClick(find<QToolButton>(key), Qt::LeftButton);
 }
 
 void WindowFixture::choose(const char* key) {

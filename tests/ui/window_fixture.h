@@ -20,7 +20,6 @@
 
 /// Failures show texts as text.
 void PrintTo(const QString& text, std::ostream* out);
-void PrintTo(const QStringList& texts, std::ostream* out);
 
 class WindowFixture : public ::testing::Test {
   protected:
@@ -28,8 +27,12 @@ class WindowFixture : public ::testing::Test {
 
     QString rtf(const QString& name) const { return dir_.filePath("rtf/" + name); }
     /// The case folder, where the window starts, or a file in it.
-    QString use(const QString& name = {}) const;
-    static QString example(const QString& name = "M-4Example.INT");
+    QString use(const QString& name = {}) const {
+        return dir_.filePath("use/" + name).chopped(name.isEmpty());
+    }
+    static QString example(const QString& name = "M-4Example.INT") {
+        return M4_EXAMPLES "/" + name;
+    }
     /// Put a copy of an example into the case folder.
     void copyExample(const QString& name = "M-4Example.INT");
     static QByteArray bytesOf(const QString& path);

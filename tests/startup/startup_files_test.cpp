@@ -2,8 +2,11 @@
 
 #include "startup/rtf_text.h"
 #include "startup/startup_files.h"
-#include "ui/window_text.h"
-#include "window_fixture.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
 
 namespace {
 
@@ -43,7 +46,8 @@ TEST(StartupFilesTest, TextLinesAreReadAsGbkWithEitherLineEnd) {
     EXPECT_FALSE(m4::readTextLines(write("bad.txt", "ok\xff\xff")).ok());
     const auto missing = m4::readTextLines(dir.filePath("none.txt"));
     ASSERT_FALSE(missing.ok());
-    EXPECT_EQ(m4::startupFileMessage(missing.failure()), "找不到文件 " + dir.filePath("none.txt"));
+    EXPECT_EQ(missing.failure().fault, m4::Fault::FileMissing);
+    EXPECT_EQ(missing.failure().file, dir.filePath("none.txt"));
 }
 
 TEST(RtfTest, ReadsGbkBytesUnicodeAndParagraphsSkippingTablesAndBoldFollowsGroups) {
