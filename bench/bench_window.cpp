@@ -82,6 +82,7 @@ void BM_LoadAndSaveLargestCase(benchmark::State& state) {
     installation.write("M-4Largest.INT", m4::bench::largestCase());
     auto window = installation.start();
     const bool save = state.range(0) != 0;
+    pick(*window, "M-4Largest.INT");
     for (auto _ : state) {
         if (!save) pick(*window, "M-4Largest.INT");
         state.PauseTiming();
