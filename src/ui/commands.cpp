@@ -48,6 +48,22 @@ constexpr int kButtonWidth = 960;
 constexpr int kButtonHeight = 390;
 constexpr int kButtonTop = 15;
 
+/// The report file's text; nullopt with the reason when it cannot be read as GBK text.
+std::optional<QString> readReport(const QString& path, QString* reason) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        *reason = file.errorString();
+        return std::nullopt;
+    }
+    std::optional<QString> text = decodeGbk(file.readAll());
+    if (file.error() != QFileDevice::NoError) {
+        *reason = file.errorString();
+        return std::nullopt;
+    }
+    if (!text) *reason = say(WindowText::ReportNotGbk);
+    return text;
+}
+
 } // namespace
 
 void vemoM4::setupCommands() {
@@ -102,14 +118,7 @@ void vemoM4::setupCommands() {
 void vemoM4::RunCase() {
     if (refuseRun()) return;
     const QString name = current_.CaseFileName;
-    // The results of an earlier run go first, so that a run that fails leaves nothing to be
-    // taken for its own (the print command then says nothing has been computed).
-    SSTab2->setTab(kChartPage);
-    Picture1->clear();
-    lastRun_.reset();
-    chart_.reset();
-    RichTextBox1->clear();
-    reportBase_.clear();
+    clearResults();
     setStatus(ui::StatusPanel::Result, say(WindowText::RunStarted, name));
 
     RunRequest request{current_.CasePath, name};
@@ -131,36 +140,41 @@ void vemoM4::RunCase() {
     }
 }
 
+void vemoM4::clearResults() {
+    // The results of an earlier run go first, so that a run that fails leaves nothing to be
+    // taken for its own (the print command then says nothing has been computed).
+    SSTab2->setTab(kChartPage);
+    Picture1->clear();
+    lastRun_.reset();
+    chart_.reset();
+    RichTextBox1->clear();
+    reportBase_.clear();
+}
+
 bool vemoM4::refuseRun() {
     const QString& name = current_.CaseFileName;
-    if (!isRunnableName(name))
+    if (!isRunnableName(name)) {
         report(say(WindowText::RunBadNameStatus, name), say(WindowText::RunBadName, name));
-    else if (current_.DataState == CaseState::New)
+        return true;
+    }
+    switch (current_.DataState) {
+    case CaseState::New:
         report(say(WindowText::RunNoDataStatus, name), say(WindowText::RunNoData, name));
-    else if (current_.DataState == CaseState::Modified)
+        return true;
+    case CaseState::Modified:
         report(say(WindowText::RunModifiedStatus, name), say(WindowText::RunModified, name));
-    else
-        return false;
-    return true;
+        return true;
+    case CaseState::Saved:
+        break;
+    }
+    return false;
 }
 
 bool vemoM4::ShowReport() {
     const QString base = baseName(current_.CaseFileName);
     const QString path = joinPath(current_.CasePath, base + QStringLiteral(".out"));
-    QFile file(path);
     QString reason;
-    std::optional<QString> text;
-    if (!file.open(QIODevice::ReadOnly)) {
-        reason = file.errorString();
-    } else {
-        text = decodeGbk(file.readAll());
-        if (file.error() != QFileDevice::NoError) {
-            reason = file.errorString();
-            text.reset();
-        } else if (!text) {
-            reason = say(WindowText::ReportNotGbk);
-        }
-    }
+    std::optional<QString> text = readReport(path, &reason);
     if (!text) {
         const QString shown = describe(Failure{Fault::ReportNotRead, path, 0, reason});
         report(shown.section(u'\n', 0, 0), shown);

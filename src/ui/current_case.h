@@ -18,7 +18,7 @@ enum class CaseState {
 struct CurrentCase {
     QString CasePath;     ///< folder
     QString CaseFileName; ///< name with extension
-    CaseState DataState = CaseState::New;
+    CaseState DataState{CaseState::New};
 
     /// Folder and name joined; computed, so it can never disagree with them.
     QString CaseFullPath() const { return joinPath(CasePath, CaseFileName); }

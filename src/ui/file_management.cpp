@@ -178,11 +178,7 @@ void vemoM4::Dir1_Change() {
 void vemoM4::SaveCase() {
     SSTab2->setTab(kDataPage);
     const QString name = current_.CaseFileName;
-    if (current_.DataState == CaseState::Saved) {
-        const QString text = say(WindowText::NotModified, name);
-        report(text, text);
-        return;
-    }
+    if (refuseUnchangedSave()) return;
     // A cell being typed into belongs to the case being saved.
     if (isRunnableName(name) && !hasFolderSeparator(name)) SSpic->commitForSave();
     const CaseText text = SSpic->caseText();
@@ -199,6 +195,20 @@ void vemoM4::SaveCase() {
     }
     setStatus(ui::StatusPanel::Result, say(WindowText::Saved, name));
     setDataState(CaseState::Saved);
+}
+
+bool vemoM4::refuseUnchangedSave() {
+    switch (current_.DataState) {
+    case CaseState::Saved: {
+        const QString text = say(WindowText::NotModified, current_.CaseFileName);
+        report(text, text);
+        return true;
+    }
+    case CaseState::New:
+    case CaseState::Modified:
+        break;
+    }
+    return false;
 }
 
 QString vemoM4::saveError(const CaseText& text) const {

@@ -109,11 +109,13 @@ class vemoM4 : public QMainWindow {
     void Drive1_Change();
     void Dir1_Change();
     void SaveCase();
+    bool refuseUnchangedSave();
     QString saveError(const CaseText& text) const;
 
     // Commands (commands.cpp).
     void RunCase();
     bool refuseRun();
+    void clearResults();
     bool ShowReport();
     void PrintResults();
     void EndProgram();
