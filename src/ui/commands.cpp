@@ -201,9 +201,9 @@ void vemoM4::redrawChart() {
 
 void vemoM4::PrintResults() {
     const QString documentName = reportBase_ + QStringLiteral(".out");
-    const std::unique_ptr<ReportPrinter> printer =
-        environment_.printer ? environment_.printer(documentName)
-                             : std::make_unique<CupsReportPrinter>(documentName);
+    std::unique_ptr<ReportPrinter> printer =
+        environment_.printer ? environment_.printer(documentName) : nullptr;
+    if (!printer) printer = std::make_unique<CupsReportPrinter>(documentName);
     const PrintFeedback feedback{
         [this](const QString& text) { setStatus(ui::StatusPanel::Result, text); },
         [this](const QString& text) { messages_.critical(text); }};

@@ -56,7 +56,8 @@ struct StartupEnvironment {
     std::function<void()> quit;
     /// Reads Num Lock and Caps Lock; empty: the display's keyboard.
     ui::LockStateReader lockKeys;
-    /// Makes the print command's printer for a job title; empty: the default CUPS printer.
+    /// Makes the print command's printer for a job title; empty, or no printer made: the
+    /// default CUPS printer.
     std::function<std::unique_ptr<ReportPrinter>(const QString& documentName)> printer;
 };
 
