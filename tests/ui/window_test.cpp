@@ -153,15 +153,17 @@ QList<QWidget*> shownChildren(const QWidget* parent) {
 }
 
 /// Overlaps the layout means: the badge reaches into the toolbar, the toolbar's line runs under
-/// its buttons, and fields of the left column reach into the captions of the right one (the
-/// caption text keeps clear of them).
+/// its buttons, fields reach into the boxes of the captions beside them and the left column's
+/// captions into the grid tabs' margin (caption text is right-aligned, clear of them).
 bool meantToOverlap(const QWidget* a, const QWidget* b) {
-    const auto is = [](const QWidget* w, const char* prefix) {
-        return w->objectName().startsWith(prefix);
+    const auto pair = [a, b](const char* one, const char* other) {
+        const auto is = [](const QWidget* w, const char* prefix) {
+            return w->objectName().startsWith(prefix);
+        };
+        return (is(a, one) && is(b, other)) || (is(b, one) && is(a, other));
     };
-    return is(a, "Line1") || is(b, "Line1") || (is(a, "Picture3") && is(b, "Toolbar1")) ||
-           (is(b, "Picture3") && is(a, "Toolbar1")) || (is(a, "Text3(") && is(b, "Label1(")) ||
-           (is(b, "Text3(") && is(a, "Label1("));
+    return pair("Line1", "") || pair("Picture3", "Toolbar1") || pair("Text", "Label1(") ||
+           pair("Label1(", "SSTab1");
 }
 
 void expectLaidOut(const QWidget* parent, const QString& where) {
@@ -182,6 +184,16 @@ void expectLaidOut(const QWidget* parent, const QString& where) {
         const auto* button = qobject_cast<const QToolButton*>(child);
         if (caption != nullptr) {
             EXPECT_LE(caption->linesHeight(), caption->height()) << name.toStdString();
+            // ... and is drawn in the middle of it.
+            const QImage drawn = const_cast<m4::ui::CaptionLabel*>(caption)->grab().toImage();
+            int top = drawn.height(), bottom = -1;
+            for (int y = 0; y < drawn.height(); ++y)
+                for (int x = 0; x < drawn.width(); ++x)
+                    if (qGray(drawn.pixel(x, y)) < 128) {
+                        top = std::min(top, y);
+                        bottom = y;
+                    }
+            EXPECT_NEAR(top + bottom, drawn.height(), 4) << name.toStdString();
         } else if (label != nullptr && label->pixmap().isNull()) {
             EXPECT_LE(label->fontMetrics().horizontalAdvance(label->text()),
                       label->contentsRect().width())

@@ -17,6 +17,7 @@ TabControl::TabControl(const QStringList& captions, int tabsPerRow, int tabHeigh
       tabHeight_(tabHeight) {
     for (int i = 0; i < captions.size(); ++i) {
         auto* page = new QWidget(this);
+        page->setObjectName(QStringLiteral("page%1").arg(i));
         page->setVisible(i == 0);
         pages_.push_back(page);
     }
