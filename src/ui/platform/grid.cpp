@@ -199,7 +199,9 @@ bool Grid::eventFilter(QObject* watched, QEvent* event) {
     QPainter painter(corner);
     QStyleOptionHeader option;
     option.initFrom(corner);
-    option.state |= QStyle::State_Enabled; // the corner takes no clicks but reads as a header
+    // The corner takes no clicks but reads as a header.
+    option.state |= QStyle::State_Enabled;
+    option.palette.setCurrentColorGroup(QPalette::Active);
     option.rect = corner->rect();
     option.text = model_->cell(0, 0);
     option.textAlignment = Qt::AlignCenter;
