@@ -186,21 +186,6 @@ TEST_F(DataEntryTest, ScrollingTheGridUnderTheEditorWritesTheCellAndKeepsTheFocu
     EXPECT_EQ(cells(6)[149][1], "7");
 }
 
-TEST_F(DataEntryTest, ShrinkingTheTableUnderAnOpenEditorKeepsEverythingConsistent) {
-    confirm(2, "4");
-    enter({"a"});
-    grid(0)->setCurrentCell(4, 2);
-    QTest::keyClicks(editor(), "lost");
-    confirm(2, "2");
-    EXPECT_EQ(cells(0), (m4::TableText{{"a", ""}, {"", ""}}));
-    // Enter in K went on into the shrunken table, on its first cell.
-    EXPECT_EQ(focus(), editor());
-    EXPECT_EQ(
-        editor()->geometry().topLeft(),
-        grid(0)->viewport()->mapTo(find<QWidget>("SSpic"),
-                                   grid(0)->visualRect(grid(0)->model()->index(0, 0)).topLeft()));
-}
-
 TEST_F(DataEntryTest, KeysThatChangeAFieldMarkTheCaseModifiedAndMovesDoNot) {
     copyExample();
     const struct {
