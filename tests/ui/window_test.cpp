@@ -184,6 +184,7 @@ void expectLaidOut(const QWidget* parent, const QString& where) {
         const auto* button = qobject_cast<const QToolButton*>(child);
         if (caption != nullptr) {
             EXPECT_LE(caption->linesHeight(), caption->height()) << name.toStdString();
+            EXPECT_EQ(caption->lines().join(""), caption->text().remove(' '));
             // ... and is drawn in the middle of it.
             const QImage drawn = const_cast<m4::ui::CaptionLabel*>(caption)->grab().toImage();
             int top = drawn.height(), bottom = -1;
