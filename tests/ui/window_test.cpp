@@ -201,6 +201,11 @@ void expectLaidOut(const QWidget* parent, const QString& where) {
                 << name.toStdString() << " cuts " << label->text().toStdString();
         } else if (button != nullptr) {
             EXPECT_LE(button->sizeHint().width(), button->width()) << name.toStdString();
+        } else if (const auto* table = qobject_cast<const m4::ui::Grid*>(child)) {
+            for (int c = 1; c < table->cols(); ++c)
+                EXPECT_LE(table->fontMetrics().horizontalAdvance(table->textMatrix(0, c)),
+                          table->columnWidth(c - 1))
+                    << name.toStdString() << " column " << c;
         }
         expectLaidOut(child, name);
     }
