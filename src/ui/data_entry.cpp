@@ -120,6 +120,7 @@ DataEntry::DataEntry(ui::MessageBoxService& messages, QWidget* parent)
     nameCaption->setGeometry(ui::twipsRect(4440, 135, 615, 255));
     Text12 = new QLineEdit(this);
     Text12->setObjectName("Text12");
+    Text12->setAccessibleName(nameCaption->text());
     Text12->setGeometry(ui::twipsRect(5040, 90, 1455, 270));
     Text12->installEventFilter(this);
     buildGrids();
@@ -141,6 +142,7 @@ void DataEntry::buildGrids() {
     for (int d = 0; d < kTableCount; ++d) {
         auto* grid = new ui::Grid(d, SSTab1->page(d));
         grid->setObjectName(QStringLiteral("MSFlexGrid1(%1)").arg(d));
+        grid->setAccessibleName(pageCaptions[d]);
         grid->setGeometry(twipsRect(kGridPlace));
         MSFlexGrid1[at(d)] = grid;
         connect(grid, &ui::Grid::leaveCell, this, [this, d] { MSFlexGrid1_LeaveCell(d); });
@@ -171,6 +173,7 @@ void DataEntry::buildFields() {
         field->setObjectName(QStringLiteral("Text3(%1)").arg(i));
         field->setGeometry(ui::twipsRect(place.left, place.top, kFieldWidth, kFieldHeight));
         field->setToolTip(QString::fromUtf8(fieldInfo(i).tooltip));
+        field->setAccessibleName(fieldCaption(i).trimmed()); // what a screen reader says
         field->installEventFilter(this);
         Text3[at(i)] = field;
         setTabOrder(previous, field);
