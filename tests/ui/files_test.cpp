@@ -68,10 +68,14 @@ TEST_F(FilesWindow, LoadedCaseSavesOnlyAfterAChangeAndThenRewritesTheSameFile) {
     EXPECT_EQ(takeMessages(), QStringList{"文件M-4Example.INT未修改，不必存盘"});
     EXPECT_EQ(status(StatusPanel::Result), "文件M-4Example.INT未修改，不必存盘");
 
-    // One click into a table marks the case modified; the save rewrites the same lines.
+    EXPECT_EQ(grid(1)->model()->headerData(2, Qt::Vertical).toString(), "2"); // J = 2
+    // One click into a table marks the case modified; Enter walks on from the loaded cell; the
+    // save rewrites the same lines.
     ASSERT_TRUE(QFile::remove(use("M-4Example.INT")));
     QTest::mouseClick(grid(0)->viewport(), Qt::LeftButton, {},
                       grid(0)->visualRect(grid(0)->model()->index(1, 0)).center());
+    enter({""});
+    EXPECT_EQ(find<QLineEdit>("Text2")->text(), "25"); // the cell right of 110
     press("save");
     EXPECT_EQ(takeMessages(), QStringList());
     EXPECT_EQ(bytesOf(use("M-4Example.INT")), bytesOf(example()));
@@ -107,6 +111,7 @@ TEST_F(FilesWindow, RefusedOrUnreadableFilesLeaveTheCurrentCaseAndItsName) {
         EXPECT_EQ(named(), loaded);
     }
     EXPECT_EQ(cells(0)[0][0], "100");
+    EXPECT_TRUE(find<QLineEdit>("Text2")->isHidden());
 
     // A double click on a refused file runs it; then the window's case keeps its own name, also
     // after the case was renamed without a click, so a later save writes the window's case

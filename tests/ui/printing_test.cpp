@@ -43,6 +43,10 @@ TEST(ReportColumns, AChineseCharacterTakesExactlyTwoColumnsOnScreenAndPaper) {
     view.setText("a\r\n 水位\r\nlast");
     EXPECT_EQ(view.lineCount(), 3);
     EXPECT_EQ(view.selectedText(), "a\n 水位\nlast\n");
+    // A line wider than the pane can be scrolled to.
+    view.resize(100, 100);
+    view.setText(QString(200, u'x') + "\r\n");
+    EXPECT_GT(view.horizontalScrollBar()->maximum(), 0);
 }
 
 } // namespace
