@@ -68,6 +68,15 @@ m4::vemoM4& WindowFixture::start() {
     return *w;
 }
 
+m4::TableText WindowFixture::cells(int d) const {
+    const QAbstractItemModel* shown = grid(d)->model();
+    m4::TableText table(static_cast<size_t>(shown->rowCount()));
+    for (int r = 0; r < shown->rowCount(); ++r)
+        for (int c = 0; c < shown->columnCount(); ++c)
+            table[static_cast<size_t>(r)].push_back(shown->index(r, c).data().toString());
+    return table;
+}
+
 QString WindowFixture::status(m4::ui::StatusPanel panel) const {
     static const char* const names[] = {"hint", "command", "result", "numLock", "capsLock"};
     return find<QLabel>(names[static_cast<int>(panel)])->text();

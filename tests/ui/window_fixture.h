@@ -55,7 +55,7 @@ class WindowFixture : public ::testing::Test {
     }
     m4::ui::TabControl* tabs(const char* name) const { return find<m4::ui::TabControl>(name); }
     /// The cells of table d as the grid shows them.
-    m4::TableText cells(int d) const { return grid(d)->gridModel()->cells(); }
+    m4::TableText cells(int d) const;
     QString status(m4::ui::StatusPanel panel) const;
     /// The report pane's text.
     QString pane() const;
