@@ -30,7 +30,8 @@ int main(int argc, char** argv) {
     QApplication::setWindowIcon(QIcon(m4::resourceFolderOf(QApplication::applicationDirPath()) +
                                       QStringLiteral("/m4.png")));
     m4::vemoM4 window;
-    if (!window.Form_Load()) return 0;
+    // Another instance runs on this display, or a folder or file start-up needs is missing.
+    if (!window.Form_Load()) return m4::kExitFailed;
     window.show();
     return QApplication::exec();
 #else

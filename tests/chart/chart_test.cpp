@@ -4,7 +4,6 @@
 
 #include <QDir>
 #include <QFile>
-#include <QGuiApplication>
 #include <QHash>
 #include <QTemporaryDir>
 
@@ -142,15 +141,6 @@ TEST(ChartGeometry, DegenerateRangesLeaveOutOnlyTheirCurvesAndSayWhy) {
 
 class ChartImage : public ::testing::Test {
   protected:
-    // Fonts and painting need the application object of QtGui.
-    static void SetUpTestSuite() {
-        static int argc = 1;
-        static char arg0[] = "chart_tests";
-        static char* argv[] = {arg0, nullptr};
-        app_ = std::make_unique<QGuiApplication>(argc, argv);
-    }
-    static void TearDownTestSuite() { app_.reset(); }
-    static inline std::unique_ptr<QGuiApplication> app_;
     const ChartGeometry geometry_ = chartOf(kQL, kZ, kQ, 100, "M-4.bmp");
 };
 

@@ -34,6 +34,11 @@ struct BadCase {
     std::optional<Fault> loaderFault;
 };
 
+/// A case is named by its file, so test names stay the same from build to build.
+void PrintTo(const BadCase& c, std::ostream* out) {
+    *out << c.file;
+}
+
 constexpr const char* kTooFew = "数据文件不对，数据个数少！";
 
 const BadCase kCatalogue[] = {
