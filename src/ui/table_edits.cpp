@@ -179,7 +179,6 @@ void DataEntry::pasteBlock(const QString& text) {
             return;
         }
         count = QString::number(needed);
-        EditPending[at(table)] = false;
     }
     // The editor's cell is the block's first: the paste takes its place.
     hideEditor();

@@ -395,6 +395,11 @@ TEST_F(DataEntryTest, BlocksSelectedByMouseOrShiftArrowsAreCopiedAndEmptiedAndUn
     EXPECT_EQ(cells(0), (m4::TableText{{"99", "10"}, {"110", "25"}, {"120", "45"}}));
     keys(QKeySequence::Undo);
     EXPECT_EQ(cells(0)[0][0], "100");
+    // Chosen from the menu over the open editor, Delete empties its cell and closes it.
+    clickCell(0, 3, 1);
+    find<QAction>("delete")->trigger();
+    EXPECT_TRUE(editor()->isHidden());
+    EXPECT_EQ(cells(0)[2][0], "");
 }
 
 TEST_F(DataEntryTest, UndoTakesBackTypingInTheEditorThenCellsAndCountsUntilALoadOrNew) {
