@@ -1,14 +1,18 @@
-// How fast the window starts, loads and saves the largest case, and runs a case until its
-// report is shown, driven as a user drives it (a listed file picked, the toolbar's commands).
+// How fast the window starts, loads and saves the largest case, runs a case until its report is
+// shown, and takes the largest hydrograph pasted from a spreadsheet, driven as a user drives it
+// (a listed file picked, the toolbar's commands, the tables' menu).
 
 #include "bench_cases.h"
 #include "ui/platform/file_browser.h"
+#include "ui/platform/tab_control.h"
 #include "ui/vemoM4.h"
 
 #include <QAction>
 #include <QApplication>
+#include <QClipboard>
 #include <QDir>
 #include <QFile>
+#include <QLineEdit>
 #include <QTemporaryDir>
 #include <QWindow>
 
@@ -104,6 +108,27 @@ void BM_RunToReportShown(benchmark::State& state) {
     if (installation.messages != 0) state.SkipWithError("the run failed");
 }
 
+/// The largest hydrograph, as a spreadsheet copies a column, pasted into the empty hydrograph
+/// of a new case until the grid shows it; undone between the pastes.
+void BM_PasteLargestHydrograph(benchmark::State& state) {
+    Installation installation;
+    auto window = installation.start();
+    QString column;
+    for (int i = 0; i < m4::kMaxRows; ++i)
+        column += QString::number(120 + (i % 997) * 3.7, 'f', 1) + QLatin1Char('\n');
+    QGuiApplication::clipboard()->setText(column);
+    window->findChild<m4::ui::TabControl*>("SSTab1")->setTab(m4::kHydrographTable);
+    const QLineEdit* J = window->findChild<QLineEdit*>("Text3(3)");
+    for (auto _ : state) {
+        command(*window, "paste");
+        state.PauseTiming();
+        if (J->text() != QString::number(m4::kMaxRows - 1)) state.SkipWithError("not pasted");
+        command(*window, "undo");
+        state.ResumeTiming();
+    }
+    if (installation.messages != 0) state.SkipWithError("refused");
+}
+
 BENCHMARK(BM_StartUpToWindowShown)->Unit(benchmark::kMillisecond)->Iterations(5);
 BENCHMARK(BM_LoadAndSaveLargestCase)
     ->ArgName("save")
@@ -111,6 +136,7 @@ BENCHMARK(BM_LoadAndSaveLargestCase)
     ->Arg(1)
     ->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_RunToReportShown)->ArgName("largest")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PasteLargestHydrograph)->Unit(benchmark::kMillisecond);
 
 } // namespace
 

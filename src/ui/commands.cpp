@@ -114,6 +114,8 @@ void vemoM4::setupCommands() {
     MnuRight->addActions({runAction_, printAction_});
     MnuRight->addSeparator();
     MnuRight->addAction(exitAction_);
+    // The tables have a menu of their own: their commands, then the window's.
+    SSpic->setMenuCommands(MnuRight->actions());
 }
 
 void vemoM4::RunCase() {

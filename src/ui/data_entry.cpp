@@ -123,6 +123,7 @@ DataEntry::DataEntry(ui::MessageBoxService& messages, QWidget* parent)
     Text2->setGeometry(0, 0, twips(kFieldWidth), twips(kEditorHeight));
     Text2->hide();
     Text2->installEventFilter(this);
+    buildEditActions();
 }
 
 void DataEntry::buildGrids() {
@@ -194,6 +195,8 @@ void DataEntry::setCaseText(const CaseText& text) {
     ClearForm();
     for (size_t i = 0; i < Text3.size(); ++i) Text3[i]->setText(text.fields[i]);
     for (size_t d = 0; d < MSFlexGrid1.size(); ++d) MSFlexGrid1[d]->load(text.tables[d]);
+    for (int d = 0; d < kTableCount; ++d) countText_[at(d)] = text.fields[at(countFieldOf(d))];
+    clearHistory();
 }
 
 CaseText DataEntry::caseText() const {
@@ -207,6 +210,8 @@ CaseText DataEntry::caseText() const {
 void DataEntry::clearCase() {
     for (QLineEdit* field : Text3) field->clear();
     ClearForm();
+    countText_.fill(QString());
+    clearHistory();
 }
 
 void DataEntry::ClearForm() {
@@ -280,13 +285,15 @@ bool DataEntry::confirmCount(int field) {
     // An open editor is written first: its cell may be among the rows that go.
     commitEditor();
     const int old = GridRows(table);
-    ui::Grid* grid = MSFlexGrid1.at(at(table));
-    grid->setRows(*rows + 1);
-    if (*rows > old) {
-        EditPending[at(table)] = false;
-        for (int r = old + 1; r <= *rows; ++r)
-            grid->setTextMatrix(r, 0, QString::number(rowNumberShown(table, r)));
+    if (*rows == old) {
+        countText_[at(table)] = text;
+        return true;
     }
+    if (*rows > old) EditPending[at(table)] = false;
+    // Rows that go are kept with the step, so that undoing it brings them back.
+    const ui::CellRange dropped{*rows + 1, 1, old, tableInfo(table).columns};
+    changeTable({table, old, *rows + 1, 1, cellsOf(table, dropped), countText_[at(table)]},
+                {table, *rows, *rows + 1, 1, {}, text});
     return true;
 }
 
@@ -360,8 +367,12 @@ void DataEntry::GoToTable(int Index) {
 
 void DataEntry::commitEditor() {
     if (Text2->isHidden()) return;
-    MSFlexGrid1.at(at(editorTable_))->setTextMatrix(editorRow_, editorCol_, Text2->text());
     hideEditor();
+    const QString old = MSFlexGrid1.at(at(editorTable_))->textMatrix(editorRow_, editorCol_);
+    const int rows = GridRows(editorTable_);
+    if (Text2->text() == old || editorRow_ > rows) return;
+    changeTable({editorTable_, rows, editorRow_, editorCol_, {{old}}, {}},
+                {editorTable_, rows, editorRow_, editorCol_, {{Text2->text()}}, {}});
 }
 
 void DataEntry::hideEditor() {
@@ -373,6 +384,7 @@ void DataEntry::hideEditor() {
 
 bool DataEntry::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::KeyPress) {
+        if (watched == Text2 && editorShortcut(static_cast<QKeyEvent*>(event))) return true;
         const int code = keyAscii(static_cast<QKeyEvent*>(event));
         if (code == 0) return false;
         if (watched == Text2) {

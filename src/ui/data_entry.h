@@ -3,24 +3,32 @@
 // the seven table grids on the grid tab control SSTab1, the floating cell editor Text2, and the
 // file-name field with its captions. It owns the case text: a load hands it a case, a save
 // asks it for the case as the user left it. Enter walks the fields and the table cells in one
-// chain; a count confirmed with Enter resizes its table.
+// chain; a count confirmed with Enter resizes its table. Blocks of cells are pasted, copied
+// and emptied, and every change of a table's cells or rows can be undone.
 //
-// Every write into a table goes through its grid's model (GridModel::setCell and setDataRows),
-// so commands such as paste and undo can be put in front of them.
+// Every edit of a table is one step (a cell typed, a count confirmed, a paste, cells emptied)
+// applied through applyChange, so that undoing it applies the state before. A load or a new
+// case writes the tables directly and forgets the steps.
 
 #include "case/case_text.h"
+#include "cell_block.h"
 
 #include <QWidget>
 
 #include <array>
 
+class QAction;
+class QKeyEvent;
 class QLabel;
 class QLineEdit;
+class QMenu;
+class QUndoStack;
 
 namespace m4 {
 namespace ui {
 class CaptionLabel;
 class Grid;
+struct CellRange;
 class MessageBoxService;
 class TabControl;
 } // namespace ui
@@ -48,6 +56,10 @@ class DataEntry : public QWidget {
     /// Text12, the file-name field, and Label1(1), the folder a save writes to.
     QLineEdit* nameField() const { return Text12; }
     QLabel* folderCaption() const { return Label1_1; }
+    /// The window's commands, offered in the tables' right-click menu after the table's own.
+    void setMenuCommands(const QList<QAction*>& commands);
+    /// Forget the steps to undo: the case was saved.
+    void clearHistory();
 
   Q_SIGNALS:
     /// A key in a field or a click into a table: the case is modified.
@@ -80,6 +92,21 @@ class DataEntry : public QWidget {
     void moveTo(int field);
     int GridRows(int table) const;
 
+    // Blocks of cells and the steps to undo (table_edits.cpp).
+    void buildEditActions();
+    /// Do a change and keep it, with the state before, as a step to undo.
+    void changeTable(TableChange before, TableChange after);
+    void applyChange(const TableChange& change);
+    TableText cellsOf(int table, const ui::CellRange& block) const;
+    /// The cell a paste starts at: the editor's, the selected block's first, or the current.
+    ui::CellRange pasteOrigin(int table) const;
+    void pasteBlock(const QString& text);
+    void copyBlock();
+    void emptyCells();
+    void stepHistory(bool forward);
+    /// Keys of the cell editor that act on the table; false leaves the key to the editor.
+    bool editorShortcut(const QKeyEvent* key);
+
     ui::MessageBoxService& messages_;
     QLabel* Label1_1 = nullptr;                             ///< the folder a save writes to
     QLineEdit* Text12 = nullptr;                            ///< the file-name field
@@ -97,6 +124,11 @@ class DataEntry : public QWidget {
     int editorTable_ = 0;
     int editorRow_ = 1;
     int editorCol_ = 1;
+    /// The count field text each table's rows were last set from: what undoing a step that
+    /// resizes the table shows there again.
+    std::array<QString, kTableCount> countText_{};
+    QUndoStack* history_ = nullptr; ///< the steps to undo and redo
+    QMenu* MnuGrid = nullptr;       ///< right-click menu of the tables and the cell editor
 };
 
 } // namespace m4

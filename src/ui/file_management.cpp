@@ -194,6 +194,7 @@ void vemoM4::SaveCase() {
     }
     setStatus(ui::StatusPanel::Result, say(WindowText::Saved, name));
     setDataState(CaseState::Saved);
+    SSpic->clearHistory();
 }
 
 bool vemoM4::refuseUnchangedSave() {

@@ -48,6 +48,10 @@ QString windowText(WindowText id) {
         return QStringLiteral("表格“%1”第%2行第%3列");
     case WindowText::CountRefused:
         return QStringLiteral("个数%1不对，应为0至%2的整数");
+    case WindowText::PasteNotNumber:
+        return QStringLiteral("粘贴到%1的“%2”不是数字，未作粘贴");
+    case WindowText::PasteTooWide:
+        return QStringLiteral("粘贴的数据有%1列，表格“%2”从第%3列起只有%4列，未作粘贴");
     case WindowText::RunBadNameStatus:
         return QStringLiteral("文件名%1不对！无法运行");
     case WindowText::RunBadName:

@@ -31,6 +31,8 @@ enum class WindowText {
     TextNotEncodable,     ///< %1 field or cell
     CellName,             ///< %1 page caption, %2 row number shown, %3 column
     CountRefused,         ///< %1 count text, %2 largest count
+    PasteNotNumber,       ///< %1 cell, %2 its pasted text
+    PasteTooWide,         ///< %1 columns pasted, %2 page caption, %3 first column, %4 columns left
     RunBadNameStatus,     ///< %1 name
     RunBadName,           ///< %1 name
     RunNoDataStatus,      ///< %1 name

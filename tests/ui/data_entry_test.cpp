@@ -1,10 +1,12 @@
 // Typing a case: the Enter chain through fields and tables, counts, the cell editor, the
-// file-name field.
+// file-name field; blocks of cells pasted, copied, selected and emptied; undo and redo.
 
 #include "window_fixture.h"
 
+#include <QClipboard>
 #include <QHeaderView>
 #include <QInputMethodEvent>
+#include <QMenu>
 #include <QScrollBar>
 #include <QTest>
 
@@ -32,6 +34,17 @@ class DataEntryTest : public WindowFixture {
     }
     QWidget* focus() const { return QApplication::focusWidget(); }
     QLineEdit* editor() const { return find<QLineEdit>("Text2"); }
+    /// Click data cell (row, col) of table d, which opens the editor on it.
+    void clickCell(int d, int row, int col) {
+        tabs("SSTab1")->setTab(d);
+        const QModelIndex cell = grid(d)->model()->index(row - 1, col - 1);
+        grid(d)->scrollTo(cell);
+        QTest::mouseClick(grid(d)->viewport(), Qt::LeftButton, {},
+                          grid(d)->visualRect(cell).center());
+    }
+    /// Press a key sequence where the focus is.
+    void keys(const QKeySequence& sequence) { QTest::keySequence(focus(), sequence); }
+    static QClipboard* clipboard() { return QGuiApplication::clipboard(); }
     /// Whether the run command takes the case for modified (it refuses then).
     bool runRefusedAsModified() {
         choose("run");
@@ -248,6 +261,210 @@ TEST_F(DataEntryTest, NewCaseEmptiesFieldsAndCellsDisarmsTheTablesAndKeepsRowsAn
     press("new");
     EXPECT_EQ(nameField()->text(), "M-4*.INT");
     EXPECT_EQ(nameField()->selectedText(), "M-4*");
+}
+
+TEST_F(DataEntryTest, HydrographPastedFromASpreadsheetGrowsTheTableAndSetsJUntilUndone) {
+    // What a spreadsheet copies from a column of 200 inflows. Made with LibreOffice 7.4 from
+    // Debian, headless: a CSV of the values, one a line (120 + 3730 x^3 e^(3 (1 - x)),
+    // x = i / 36, i = 0..199, one decimal), converted to a workbook and the workbook to text
+    // with a tab between cells, as a copy out of it gives:
+    //   soffice --headless --convert-to xlsx h.csv
+    //   soffice --headless --convert-to "txt:Text - txt - csv (StarCalc):9,34,76,1" h.xlsx
+    const QString sheet = QString::fromUtf8(bytesOf(M4_TEST_DATA "/paste/hydrograph-200.txt"));
+    m4::TableText pasted{{"50"}};
+    for (const QString& line : sheet.split('\n', Qt::SkipEmptyParts)) pasted.push_back({line});
+    ASSERT_EQ(pasted.size(), 201u);
+    copyExample();
+    click("M-4Example.INT");
+    const m4::TableText loaded = cells(1);
+    // The second row is current, from the keyboard: nothing is typed, the case is as loaded.
+    tabs("SSTab1")->setTab(1);
+    grid(1)->setFocus();
+    QTest::keyClick(grid(1), Qt::Key_Down);
+    clipboard()->setText(sheet);
+    keys(QKeySequence::Paste);
+    EXPECT_EQ(cells(1), pasted);
+    EXPECT_EQ(field(3)->text(), "200");
+    EXPECT_EQ(rowNumbers(1).back(), "200");
+    EXPECT_TRUE(runRefusedAsModified());
+
+    keys(QKeySequence::Undo);
+    EXPECT_EQ(cells(1), loaded);
+    EXPECT_EQ(rowNumbers(1), (QStringList{"0", "1", "2"}));
+    EXPECT_EQ(field(3)->text(), "2");
+    keys(QKeySequence(Qt::CTRL | Qt::Key_Y));
+    EXPECT_EQ(cells(1), pasted);
+    EXPECT_EQ(field(3)->text(), "200");
+    // Saved, the case holds the pasted hydrograph, and there is nothing left to undo.
+    choose("save");
+    EXPECT_EQ(takeMessages(), QStringList());
+    EXPECT_TRUE(gbkFile(use("M-4Example.INT")).contains("200\r\n600\r\n50\r\n120\r\n121.5\r\n"));
+    grid(1)->setFocus();
+    keys(QKeySequence::Undo);
+    EXPECT_EQ(cells(1), pasted);
+}
+
+TEST_F(DataEntryTest, PastesThatCannotLandAreRefusedNamingTheCellAndChangeNothing) {
+    copyExample();
+    click("M-4Example.INT");
+    const QString tunnels = QString("1\t2\t3\t4\t5\t6\t7\t8\n").repeated(10);
+    const QString tooLongHydrograph = QString("1\r\n").repeated(32768);
+    const struct {
+        int table, row, col;
+        QString text;
+        QString message;
+    } refused[] = {
+        {0, 2, 1, "101\t11\n\"abc\"\t12\n",
+         "粘贴到表格“水库水位面积”第3行第1列的“abc”不是数字，未作粘贴"},
+        {1, 3, 1, "1\n2\n1e999\n", "粘贴到表格“洪水过程”第4行第1列的“1e999”不是数字，未作粘贴"},
+        {0, 1, 2, "1,2", "粘贴的数据有2列，表格“水库水位面积”从第2列起只有1列，未作粘贴"},
+        // Between tabs a comma is no separator (nor a thousands separator).
+        {2, 1, 1, tunnels + "1,2", "粘贴到表格“泄洪洞参数”第11行第1列的“1,2”不是数字，未作粘贴"},
+        {2, 1, 1, tunnels + tunnels.left(16), "个数11不对，应为0至10的整数"},
+        {1, 1, 1, tooLongHydrograph, "个数32767不对，应为0至32766的整数"},
+    };
+    std::array<m4::TableText, 3> before{cells(0), cells(1), cells(2)};
+    for (const auto& r : refused) {
+        clickCell(r.table, r.row, r.col);
+        clipboard()->setText(r.text);
+        keys(QKeySequence::Paste);
+        EXPECT_EQ(takeMessages(), QStringList{r.message});
+        EXPECT_EQ((std::array<m4::TableText, 3>{cells(0), cells(1), cells(2)}), before)
+            << r.message.toStdString();
+    }
+    EXPECT_EQ(QStringList({field(2)->text(), field(3)->text(), field(10)->text()}),
+              (QStringList{"3", "2", "1"}));
+    EXPECT_FALSE(find<QAction>("undo")->isEnabled());
+}
+
+TEST_F(DataEntryTest, CopiedTableCarriesItsHeaderAndPastesBackFromAnySeparatorsAndLineEnds) {
+    copyExample();
+    click("M-4Example.INT");
+    // Nothing selected but the current cell: the whole table, headed, in a spreadsheet's form.
+    tabs("SSTab1")->setTab(0);
+    grid(0)->setFocus();
+    keys(QKeySequence::Copy);
+    const QString levelArea = "水库水位(米)\t水面面积(万平方米)\n100\t10\n110\t25\n120\t45\n";
+    EXPECT_EQ(clipboard()->text(), levelArea);
+    // Into the level-discharge table (two rows): its header is left out, the table grows and
+    // its count says so.
+    tabs("SSTab1")->setTab(6);
+    grid(6)->setFocus();
+    keys(QKeySequence::Paste);
+    EXPECT_EQ(cells(6), (m4::TableText{{"100", "10"}, {"110", "25"}, {"120", "45"}}));
+    EXPECT_EQ(field(14)->text(), "3");
+    keys(QKeySequence::Copy); // the pasted block is selected
+    EXPECT_EQ(clipboard()->text(), "水位ZZ0  \t泄流量QQ  \n100\t10\n110\t25\n120\t45\n");
+
+    for (const char* text :
+         {"1\t2\r\n3\t4\r\n", "1,2\n3,4", "1,2\r3,4\r", " 1 ,\"2\"\r\n3, 4 \n"}) {
+        grid(6)->setFocus();
+        grid(6)->setCurrentCell(1, 1);
+        clipboard()->setText(text);
+        keys(QKeySequence::Paste);
+        EXPECT_EQ(cells(6), (m4::TableText{{"1", "2"}, {"3", "4"}, {"120", "45"}})) << text;
+        keys(QKeySequence::Undo);
+    }
+    EXPECT_EQ(takeMessages(), QStringList());
+}
+
+TEST_F(DataEntryTest, BlocksSelectedByMouseOrShiftArrowsAreCopiedAndEmptiedAndUndoRefillsThem) {
+    copyExample();
+    click("M-4Example.INT");
+    // Shift with the arrows from the editor: what was typed is written, the block is selected.
+    clickCell(0, 1, 1);
+    QTest::keyClicks(editor(), "99");
+    QTest::keyClick(editor(), Qt::Key_Down, Qt::ShiftModifier);
+    QTest::keyClick(focus(), Qt::Key_Right, Qt::ShiftModifier);
+    EXPECT_TRUE(editor()->isHidden());
+    EXPECT_EQ(focus(), grid(0));
+    keys(QKeySequence::Copy);
+    EXPECT_EQ(clipboard()->text(), "水库水位(米)\t水面面积(万平方米)\n99\t10\n110\t25\n");
+
+    // A drag from the first cell to the last selects them all, opening no editor.
+    m4::ui::Grid* table = grid(0);
+    const auto centre = [&](int row, int col) {
+        return table->visualRect(table->model()->index(row - 1, col - 1)).center();
+    };
+    QTest::mousePress(table->viewport(), Qt::LeftButton, {}, centre(1, 1));
+    QTest::mouseMove(table->viewport(), centre(2, 2));
+    QTest::mouseMove(table->viewport(), centre(3, 2));
+    QTest::mouseRelease(table->viewport(), Qt::LeftButton, {}, centre(3, 2));
+    EXPECT_TRUE(editor()->isHidden());
+    QTest::keyClick(focus(), Qt::Key_Delete);
+    EXPECT_EQ(cells(0), (m4::TableText(3, {"", ""})));
+    keys(QKeySequence::Undo);
+    EXPECT_EQ(cells(0), (m4::TableText{{"99", "10"}, {"110", "25"}, {"120", "45"}}));
+    keys(QKeySequence::Undo);
+    EXPECT_EQ(cells(0)[0][0], "100");
+    // Chosen from the menu over the open editor, Delete empties its cell and closes it.
+    clickCell(0, 3, 1);
+    find<QAction>("delete")->trigger();
+    EXPECT_TRUE(editor()->isHidden());
+    EXPECT_EQ(cells(0)[2][0], "");
+}
+
+TEST_F(DataEntryTest, UndoTakesBackTypingInTheEditorThenCellsAndCountsUntilALoadOrNew) {
+    confirm(2, "3");
+    enter({"1", "2", "3", "4"});
+    QTest::keyClicks(editor(), "5");
+    // Typing not yet written is undone in the editor; then the table's steps, one by one.
+    keys(QKeySequence::Undo);
+    EXPECT_EQ(editor()->text(), "");
+    EXPECT_FALSE(editor()->isHidden());
+    keys(QKeySequence::Undo);
+    keys(QKeySequence::Undo);
+    EXPECT_EQ(cells(0), (m4::TableText{{"1", "2"}, {"", ""}, {"", ""}}));
+    keys(QKeySequence(Qt::CTRL | Qt::Key_Y));
+    EXPECT_EQ(cells(0), (m4::TableText{{"1", "2"}, {"3", ""}, {"", ""}}));
+    // A smaller count drops rows; undone, they come back with their values and the count.
+    confirm(2, "1");
+    EXPECT_EQ(cells(0).size(), 1u);
+    keys(QKeySequence::Undo);
+    EXPECT_EQ(cells(0), (m4::TableText{{"1", "2"}, {"3", ""}, {"", ""}}));
+    EXPECT_EQ(field(2)->text(), "3");
+
+    copyExample();
+    for (const char* command : {"load", "new"}) {
+        clickCell(0, 1, 1);
+        enter({"7"});
+        command == std::string("load") ? click("M-4Example.INT") : press("new");
+        EXPECT_FALSE(find<QAction>("undo")->isEnabled()) << command;
+    }
+}
+
+TEST_F(DataEntryTest, TablesHaveAMenuOfTheirOwnThatWorksOnTheBlockOrTheCellClicked) {
+    copyExample();
+    click("M-4Example.INT");
+    // A right click, as the pointer gives it: the press, then the request for a menu.
+    const auto rightClick = [&](int d, int row, int col) {
+        tabs("SSTab1")->setTab(d);
+        m4::ui::Grid* table = grid(d);
+        const QPoint at = table->visualRect(table->model()->index(row - 1, col - 1)).center();
+        QTest::mousePress(table->viewport(), Qt::RightButton, {}, at);
+        QContextMenuEvent request(QContextMenuEvent::Mouse, at, table->viewport()->mapToGlobal(at));
+        QApplication::sendEvent(table->viewport(), &request);
+        QTest::mouseRelease(table->viewport(), Qt::RightButton, {}, at);
+    };
+    auto* menu = find<QMenu>("MnuGrid");
+    clickCell(0, 1, 1);
+    QTest::mouseClick(grid(0)->viewport(), Qt::LeftButton, Qt::ShiftModifier,
+                      grid(0)->visualRect(grid(0)->model()->index(1, 1)).center());
+    rightClick(0, 1, 2);
+    ASSERT_TRUE(menu->isVisible());
+    EXPECT_FALSE(find<QMenu>("MnuRight")->isVisible());
+    QStringList items;
+    for (const QAction* action : menu->actions()) items << action->text();
+    EXPECT_EQ(items, (QStringList{"撤销", "重做", "", "复制", "粘贴", "删除", "", "新建", "存盘",
+                                  "", "计算", "打印", "", "退出"}));
+    find<QAction>("copy")->trigger();
+    menu->hide();
+    EXPECT_EQ(clipboard()->text(), "水库水位(米)\t水面面积(万平方米)\n100\t10\n110\t25\n");
+    rightClick(6, 2, 1);
+    find<QAction>("paste")->trigger();
+    menu->hide();
+    EXPECT_EQ(cells(6), (m4::TableText{{"100", "0"}, {"100", "10"}, {"110", "25"}}));
+    EXPECT_EQ(field(14)->text(), "3");
 }
 
 } // namespace

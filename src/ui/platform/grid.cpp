@@ -5,6 +5,7 @@
 
 #include <QAbstractButton>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QStyleOptionHeader>
@@ -110,6 +111,28 @@ void GridModel::setCell(int row, int col, const QString& text) {
     Q_EMIT dataChanged(changed, changed, {Qt::DisplayRole});
 }
 
+void GridModel::setBlock(int top, int left, const TableText& block) {
+    const int bottom = std::min(top + static_cast<int>(block.size()) - 1, rowCount());
+    if (top < 1 || left < 1 || left > dataColumns_ || bottom < top) return;
+    int right = left;
+    for (int r = top; r <= bottom; ++r) {
+        const std::vector<QString>& source = block[at(r - top)];
+        const int width = std::min(static_cast<int>(source.size()), dataColumns_ - left + 1);
+        std::copy_n(source.begin(), width, cells_[at(r - 1)].begin() + left - 1);
+        right = std::max(right, left + width - 1);
+    }
+    Q_EMIT dataChanged(index(top - 1, left - 1), index(bottom - 1, right - 1), {Qt::DisplayRole});
+}
+
+void GridModel::numberRows(int first, int last, int table) {
+    first = std::max(first, 1);
+    last = std::min(last, rowCount());
+    if (first > last) return;
+    for (int r = first; r <= last; ++r)
+        rowNumbers_[at(r - 1)] = QString::number(rowNumberShown(table, r));
+    Q_EMIT headerDataChanged(Qt::Vertical, first - 1, last - 1);
+}
+
 Grid::Grid(int table, QWidget* parent)
     : QTableView(parent), table_(table), model_(new GridModel(tableInfo(table).columns, this)) {
     setModel(model_);
@@ -181,6 +204,46 @@ void Grid::load(TableText cells) {
     syncFromView();
 }
 
+std::optional<CellRange> Grid::selectedBlock() const {
+    std::optional<CellRange> block;
+    for (const QItemSelectionRange& range : selectionModel()->selection()) {
+        if (!range.isValid()) continue;
+        const CellRange part{range.top() + 1, range.left() + 1, range.bottom() + 1,
+                             range.right() + 1};
+        if (!block) block = part;
+        block->top = std::min(block->top, part.top);
+        block->left = std::min(block->left, part.left);
+        block->bottom = std::max(block->bottom, part.bottom);
+        block->right = std::max(block->right, part.right);
+    }
+    return block;
+}
+
+void Grid::selectBlock(const CellRange& block) {
+    const int bottom = std::min(block.bottom, rows() - 1);
+    const int right = std::min(block.right, cols() - 1);
+    if (block.top < 1 || block.left < 1 || bottom < block.top || right < block.left) {
+        selectionModel()->clearSelection();
+        return;
+    }
+    selectionModel()->select(QItemSelection(model_->index(block.top - 1, block.left - 1),
+                                            model_->index(bottom - 1, right - 1)),
+                             QItemSelectionModel::ClearAndSelect);
+}
+
+void Grid::extendTo(int row, int col) {
+    if (rows() < 2) return;
+    row = std::clamp(row, 1, rows() - 1);
+    col = std::clamp(col, 1, cols() - 1);
+    const QModelIndex target = model_->index(row - 1, col - 1);
+    extending_ = true;
+    selectionModel()->setCurrentIndex(target, QItemSelectionModel::NoUpdate);
+    extending_ = false;
+    selectBlock({std::min(anchorRow_, row), std::min(anchorCol_, col), std::max(anchorRow_, row),
+                 std::max(anchorCol_, col)});
+    scrollTo(target);
+}
+
 void Grid::currentChanged(const QModelIndex& current, const QModelIndex& previous) {
     QTableView::currentChanged(current, previous);
     if (structural_) return;
@@ -189,7 +252,25 @@ void Grid::currentChanged(const QModelIndex& current, const QModelIndex& previou
     syncFromView();
     if (row_ == oldRow && col_ == oldCol) return;
     Q_EMIT leaveCell();
-    Q_EMIT enterCell();
+    if (!extending_) Q_EMIT enterCell();
+}
+
+void Grid::keyPressEvent(QKeyEvent* event) {
+    if ((event->modifiers() & ~Qt::KeypadModifier) == Qt::ShiftModifier) {
+        switch (event->key()) {
+        case Qt::Key_Up:
+            return extendTo(row_ - 1, col_);
+        case Qt::Key_Down:
+            return extendTo(row_ + 1, col_);
+        case Qt::Key_Left:
+            return extendTo(row_, col_ - 1);
+        case Qt::Key_Right:
+            return extendTo(row_, col_ + 1);
+        default:
+            break;
+        }
+    }
+    QTableView::keyPressEvent(event);
 }
 
 bool Grid::eventFilter(QObject* watched, QEvent* event) {
@@ -210,14 +291,54 @@ bool Grid::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void Grid::mousePressEvent(QMouseEvent* event) {
-    pressedOnCell_ =
-        indexAt(event->position().toPoint()).isValid() && event->button() == Qt::LeftButton;
+    const QModelIndex index = indexAt(event->position().toPoint());
+    pressedOnCell_ = index.isValid() && event->button() == Qt::LeftButton;
+    dragging_ = pressedOnCell_;
+    if (pressedOnCell_ && event->modifiers().testFlag(Qt::ShiftModifier)) {
+        // Shift with a click selects up to the cell clicked; it is no click into the cell.
+        pressedOnCell_ = false;
+        extendTo(index.row() + 1, index.column() + 1);
+        return;
+    }
+    // The right button inside the selected block keeps it for the menu to work on.
+    if (event->button() == Qt::RightButton && index.isValid() &&
+        selectionModel()->isSelected(index))
+        return;
     QTableView::mousePressEvent(event);
 }
 
+void Grid::mouseMoveEvent(QMouseEvent* event) {
+    if (!dragging_ || !event->buttons().testFlag(Qt::LeftButton)) {
+        QTableView::mouseMoveEvent(event);
+        return;
+    }
+    // Dragged past an edge, the block reaches one row or column further with every move, and
+    // the grid scrolls with it.
+    const QPoint at = event->position().toPoint();
+    const QRect area = viewport()->rect();
+    const auto reach = [](int cell, int last, int pos, int size) {
+        if (cell < 0) cell = last; // beyond the last row or column
+        return pos < 0 ? cell - 1 : pos >= size ? cell + 1 : cell;
+    };
+    const int row =
+        reach(rowAt(std::clamp(at.y(), 0, area.height() - 1)), rows() - 2, at.y(), area.height());
+    const int col =
+        reach(columnAt(std::clamp(at.x(), 0, area.width() - 1)), cols() - 2, at.x(), area.width());
+    if (row + 1 == row_ && col + 1 == col_) return;
+    pressedOnCell_ = false; // a drag selects; it is no click
+    extendTo(row + 1, col + 1);
+}
+
 void Grid::mouseReleaseEvent(QMouseEvent* event) {
+    const bool left = event->button() == Qt::LeftButton;
+    // A press on a selected cell leaves Qt to select the cell under the pointer on release; a
+    // block that the press went on to select stays.
+    const std::optional<CellRange> selected =
+        left && dragging_ && !pressedOnCell_ ? selectedBlock() : std::nullopt;
+    if (left) dragging_ = false;
     QTableView::mouseReleaseEvent(event);
-    if (pressedOnCell_ && event->button() == Qt::LeftButton) {
+    if (selected) selectBlock(*selected);
+    if (pressedOnCell_ && left) {
         pressedOnCell_ = false;
         Q_EMIT cellClicked();
     }
@@ -245,6 +366,10 @@ void Grid::syncFromView() {
     } else {
         row_ = std::min(row_, std::max(rows() - 1, 1));
         col_ = std::clamp(col_, 1, cols() - 1);
+    }
+    if (!extending_) {
+        anchorRow_ = row_;
+        anchorCol_ = col_;
     }
 }
 

@@ -2,7 +2,9 @@
 // A table grid over one table of a case. Row 0 is the header row and column 0 the row-number
 // column ("NO"), which stays in view when the grid scrolls sideways; data cells are rows 1..
 // and columns 1... Changing the current cell, by the user or by the program, raises leaveCell
-// then enterCell.
+// then enterCell. A drag or Shift with the arrow keys selects a block of cells instead: the
+// current cell moves to its far corner, raising leaveCell only, so no cell is entered for
+// typing.
 
 #include "case/case_text.h"
 
@@ -10,12 +12,13 @@
 #include <QStringList>
 #include <QTableView>
 
+#include <optional>
 #include <vector>
 
 namespace m4::ui {
 
-/// The data cells of one table; every write goes through setCell or setDataRows, so an undo
-/// stack or a paste can be put in front of them.
+/// The data cells of one table; every write goes through setCell, setBlock or setDataRows, so an
+/// undo stack or a paste can be put in front of them.
 class GridModel : public QAbstractTableModel {
     Q_OBJECT
   public:
@@ -36,12 +39,25 @@ class GridModel : public QAbstractTableModel {
     /// Grid coordinates: row 0 is the header, column 0 the row number.
     QString cell(int row, int col) const;
     void setCell(int row, int col, const QString& text);
+    /// Write a block of cells from data cell (top, left) on, as far as the table reaches.
+    void setBlock(int top, int left, const TableText& block);
+    /// Show data rows first..last with their numbers in table's numbering.
+    void numberRows(int first, int last, int table);
 
   private:
     TableText cells_;
     int dataColumns_;
     QStringList header_;
     std::vector<QString> rowNumbers_;
+};
+
+/// A block of data cells, grid coordinates, corners included.
+struct CellRange {
+    int top = 1;
+    int left = 1;
+    int bottom = 1;
+    int right = 1;
+    int cellCount() const { return (bottom - top + 1) * (right - left + 1); }
 };
 
 class Grid : public QTableView {
@@ -69,6 +85,10 @@ class Grid : public QTableView {
     void clearAndHead();
     /// Show a table's rows, numbered, and go to cell (1, 1).
     void load(TableText cells);
+    /// The block the selected cells span, if any is selected.
+    std::optional<CellRange> selectedBlock() const;
+    /// Select a block; the current cell stays where it is.
+    void selectBlock(const CellRange& block);
 
   Q_SIGNALS:
     void leaveCell();
@@ -80,7 +100,9 @@ class Grid : public QTableView {
     /// Typing into the grid itself goes nowhere: cells are typed into through the editor.
     void keyboardSearch(const QString&) override {}
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
 
@@ -88,13 +110,21 @@ class Grid : public QTableView {
     void fitColumns();
     /// Structural changes move Qt's current index; they are not cell changes of the grid.
     void syncFromView();
+    /// Move the current cell to (row, col), selecting the block from the anchor to it.
+    void extendTo(int row, int col);
 
     int table_;
     GridModel* model_;
     int row_ = 1;
     int col_ = 1;
+    /// The corner a selected block grows from: the current cell before the block was begun.
+    int anchorRow_ = 1;
+    int anchorCol_ = 1;
     bool structural_ = false;
+    bool extending_ = false;
     bool pressedOnCell_ = false;
+    /// The left button went down on a cell and is still down: moves select a block.
+    bool dragging_ = false;
 };
 
 } // namespace m4::ui
