@@ -124,16 +124,19 @@ void vemoM4::RunCase() {
     clearResults();
     setStatus(ui::StatusPanel::Result, say(WindowText::RunStarted, name));
 
-    RunRequest request{current_.CasePath, name};
-    if (!Picture1->size().isEmpty()) request.chartSize = Picture1->size();
-    Expected<RunOutcome> outcome = runCaseFile(request);
+    // The saved chart has the size m4 route gives it, so the window and the command line write
+    // the same files; the pane shows the chart drawn again at its own size.
+    Expected<RunOutcome> outcome = runCaseFile(RunRequest{current_.CasePath, name});
     if (!outcome) {
         const QString text = describe(outcome.failure());
         report(text.section(u'\n', 0, 0), text);
         return;
     }
-    Picture1->setImage(outcome->chart);
     lastRun_ = std::make_unique<RunOutcome>(std::move(*outcome));
+    if (Picture1->size() == lastRun_->chart.size())
+        Picture1->setImage(lastRun_->chart);
+    else
+        redrawChart();
     if (!ShowReport()) return;
     if (lastRun_->laterFailure) {
         const QString text = describe(*lastRun_->laterFailure);
