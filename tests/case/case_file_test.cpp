@@ -269,6 +269,11 @@ TEST(CaseSave, ReplacesTheWholeFileOrWritesNothing) {
     }
     EXPECT_EQ(writeCaseFile(path, text), std::nullopt);
     EXPECT_EQ(fileBytes(path), fileBytes(kExample));
+    // The character GBK cannot hold is named whole, both halves of its surrogate pair.
+    CaseText beyondGbk = text;
+    beyondGbk.fields[0] = "水库😀";
+    EXPECT_EQ(writeCaseFile(path, beyondGbk).value_or(Failure{}).text, "😀");
+    EXPECT_EQ(fileBytes(path), fileBytes(kExample));
     const auto noFolder = writeCaseFile(dir.filePath("gone/M-4a.INT"), text);
     ASSERT_TRUE(noFolder);
     EXPECT_EQ(noFolder->fault, Fault::FolderMissing);

@@ -7,11 +7,13 @@
 
 #include "case/case_file.h"
 #include "case/file_names.h"
+#include "routing/case_check.h"
 
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <optional>
 
 namespace m4::hardening {
@@ -138,6 +140,11 @@ TEST_P(BadCaseCatalogue, RunGivesItsMessageAndLeavesThePreviousResults) {
         }
         EXPECT_TRUE(message.contains(joinPath(dir.path(), kCaseName)))
             << "the message names the case file: " << message.toStdString();
+        // m4 check names what the run refuses, whatever else it finds.
+        const CaseCheck check = checkCaseBytes(readBytes(badFile(entry)), kCaseName);
+        EXPECT_TRUE(std::any_of(check.problems.begin(), check.problems.end(),
+                                [&](const Failure& p) { return p.fault == failure.fault; }))
+            << "m4 check misses it";
     } else {
         ASSERT_TRUE(run.ok()) << describe(run.failure()).toStdString();
         EXPECT_FALSE(run->laterFailure) << failureText(run->laterFailure).toStdString();
