@@ -19,6 +19,7 @@
 namespace m4 {
 namespace {
 
+/// The files a run writes beside the case; the CSV only when asked for.
 constexpr std::array<const char*, 3> kOutputExtensions{".out", ".bmp", ".csv"};
 
 // The report line and the bitmap caption name files with the platform's separator.
@@ -70,7 +71,8 @@ Expected<RunOutcome> routeCaseFile(const RunRequest& request) {
     // an output's name could be lost.
     for (const char* extension : kOutputExtensions) {
         const QString output = joinPath(request.casePath, base + QLatin1String(extension));
-        if (replacingReaches(output, caseFullPath))
+        const bool written = request.writeCsv || QLatin1String(extension) != QLatin1String(".csv");
+        if (written && replacingReaches(output, caseFullPath))
             return Failure{Fault::OutputIsCase, output, 0, caseFullPath};
         removeLeftovers(output);
     }
