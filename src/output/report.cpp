@@ -99,7 +99,7 @@ void ReportWriter::text(QStringView text) {
         return;
     }
     qsizetype bad = 0;
-    if (!gbk_.append(text, out_, &bad) && !unencodable_) unencodable_ = text.mid(bad, 1).toString();
+    if (!gbk_.append(text, out_, &bad) && !unencodable_) unencodable_ = characterAt(text, bad);
 }
 
 void ReportWriter::endLine() {

@@ -127,7 +127,7 @@ TEST(ChartGeometry, DegenerateRangesLeaveOutOnlyTheirCurvesAndSayWhy) {
     for (const auto& c : cases) {
         const ChartGeometry g = chartOf(c.QL, c.Z, c.Q);
         EXPECT_EQ(coloursOf(g), c.colours) << c.missing;
-        EXPECT_EQ(runSavedStatus("b", false, g.gaps),
+        EXPECT_EQ(runSavedStatus("b", {true, false, g.gaps, {}}),
                   *c.missing ? saved + QStringLiteral("（%1）").arg(c.missing) : saved);
         EXPECT_EQ(g.dx.has_value(), c.QL.size() > 1);
     }
