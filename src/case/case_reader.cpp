@@ -4,13 +4,8 @@
 #include "case_file.h"
 
 #include "common/gbk.h"
+#include "common/read_file.h"
 #include "text_convert.h"
-
-#include <QFile>
-
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <array>
@@ -324,59 +319,13 @@ Expected<std::string_view> caseBytes(const QByteArray& bytes, const QString& fil
     return std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size()));
 }
 
-/// A case file that cannot be read, with the cause and the system's errno.
-Failure unreadable(const QString& path, FileCause cause, int error) {
-    Failure failure = failureAt(Fault::FileUnreadable, path, 0);
-    failure.cause = cause;
-    failure.error = error;
-    return failure;
-}
-
-/// Only a regular file is read: a pipe or a device could block the program or never end.
-std::optional<Failure> refusedType(const QString& path, const struct stat& s) {
-    if (S_ISREG(s.st_mode)) return std::nullopt;
-    Failure failure = failureAt(Fault::FileUnreadable, path, 0, path);
-    failure.cause = S_ISDIR(s.st_mode) ? FileCause::IsFolder : FileCause::NotRegular;
-    failure.number = static_cast<int>(s.st_mode & S_IFMT);
-    return failure;
-}
-
 Expected<QByteArray> readCaseBytes(const QString& path) {
-    const QByteArray name = QFile::encodeName(path);
-    struct stat s {};
-    if (stat(name.constData(), &s) != 0) {
-        if (errno == ENOENT) return failureAt(Fault::FileMissing, path, 0);
-        return unreadable(path, FileCause::AccessFailed, errno);
-    }
-    if (std::optional<Failure> refused = refusedType(path, s)) return *refused;
-    if (s.st_size > kMaxCaseBytes) return failureAt(Fault::FileTooLarge, path, 0);
-    // Without blocking: what is opened may have been swapped for a pipe since the look above.
-    const int fd = open(name.constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-    if (fd < 0) {
-        if (errno == ENOENT) return failureAt(Fault::FileMissing, path, 0);
-        return unreadable(path, FileCause::AccessFailed, errno);
-    }
-    const auto closed = [fd](auto result) {
-        close(fd);
-        return result;
-    };
-    if (fstat(fd, &s) != 0) return closed(unreadable(path, FileCause::AccessFailed, errno));
-    if (std::optional<Failure> refused = refusedType(path, s)) return closed(*refused);
-    // Read up to one byte past the limit: the size of a growing file cannot be trusted.
-    QByteArray bytes(kMaxCaseBytes + 1, Qt::Uninitialized);
-    qsizetype size = 0;
-    while (size < bytes.size()) {
-        const ssize_t got =
-            read(fd, bytes.data() + size, static_cast<std::size_t>(bytes.size() - size));
-        if (got < 0 && errno == EINTR) continue;
-        if (got < 0) return closed(unreadable(path, FileCause::ReadFailed, errno));
-        if (got == 0) break;
-        size += got;
-    }
-    close(fd);
-    if (size > kMaxCaseBytes) return failureAt(Fault::FileTooLarge, path, 0);
-    bytes.truncate(size);
-    bytes.squeeze();
+    Expected<QByteArray> bytes = readRegularFile(Fault::FileUnreadable, path, kMaxCaseBytes);
+    if (bytes) return bytes;
+    const Failure& failure = bytes.failure();
+    if (failure.cause == FileCause::TooLarge) return failureAt(Fault::FileTooLarge, path, 0);
+    if (failure.cause == FileCause::AccessFailed && failure.error == ENOENT)
+        return failureAt(Fault::FileMissing, path, 0);
     return bytes;
 }
 

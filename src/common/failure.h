@@ -72,15 +72,16 @@ enum class Fault {
 /// Why a file could not be read or written. The causes of a failed system call carry its
 /// errno in Failure::error.
 enum class FileCause {
-    SystemReason,  ///< text: the reason, already worded
-    FolderMissing, ///< text: the folder that does not exist
-    IsFolder,      ///< text: the path, which names a folder
-    NotRegular,    ///< number: the file's type (st_mode & S_IFMT): a pipe, a device, a socket
-    NoGbkForm,     ///< text: the character that GBK cannot hold
-    EmptyImage,    ///< there is no picture to save
-    NotBmp,        ///< the picture could not be encoded as BMP
-    AccessFailed,  ///< the file or its folder could not be looked up or opened
-    ReadFailed,
+    SystemReason,     ///< text: the reason, already worded
+    FolderMissing,    ///< text: the folder that does not exist
+    IsFolder,         ///< text: the path, which names a folder
+    NotRegular,       ///< number: the file's type (st_mode & S_IFMT): a pipe, a device, a socket
+    NoGbkForm,        ///< text: the character that GBK cannot hold
+    EmptyImage,       ///< there is no picture to save
+    NotBmp,           ///< the picture could not be encoded as BMP
+    AccessFailed,     ///< the file or its folder could not be looked up or opened
+    ReadFailed,       ///< reading stopped with the system's errno
+    TooLarge,         ///< the file holds more bytes than any file of its kind can
     CreateFailed,     ///< no temporary file could be made beside the target
     WriteFailed,      ///< error 0: the system took only part of the bytes and gave no reason
     SyncFailed,       ///< the bytes did not reach the disk; the old file stays

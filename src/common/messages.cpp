@@ -132,6 +132,8 @@ QString causeText(const Failure& f) {
         return QStringLiteral("无法访问，") + reason;
     case FileCause::ReadFailed:
         return QStringLiteral("读取出错，") + reason;
+    case FileCause::TooLarge:
+        return QStringLiteral("文件过大");
     case FileCause::CreateFailed:
         return QStringLiteral("无法在文件夹中建立临时文件，") + reason;
     case FileCause::WriteFailed:

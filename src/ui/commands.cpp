@@ -4,6 +4,7 @@
 #include "case/file_names.h"
 #include "common/gbk.h"
 #include "common/messages.h"
+#include "common/read_file.h"
 #include "data_entry.h"
 #include "output/case_run.h"
 #include "output/chart.h"
@@ -19,7 +20,6 @@
 #include <QAction>
 #include <QApplication>
 #include <QDir>
-#include <QFile>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QStyle>
@@ -50,19 +50,17 @@ constexpr int kButtonHeight = 390;
 constexpr int kButtonTop = 15;
 
 /// The report file's text; nullopt with the reason when it cannot be read as GBK text.
-std::optional<QString> readReport(const QString& path, QString* reason) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        *reason = file.errorString();
-        return std::nullopt;
-    }
-    std::optional<QString> text = decodeGbk(file.readAll());
-    if (file.error() != QFileDevice::NoError) {
-        *reason = file.errorString();
-        return std::nullopt;
-    }
-    if (!text) *reason = say(WindowText::ReportNotGbk);
-    return text;
+/// No report of a legal case comes near this size (bytes).
+constexpr qsizetype kMaxReportBytes = 256 * 1024 * 1024;
+
+/// The report as the run wrote it, or why it cannot be shown.
+Expected<QString> readReport(const QString& path) {
+    const Expected<QByteArray> bytes = readRegularFile(Fault::ReportNotRead, path, kMaxReportBytes);
+    if (!bytes) return bytes.failure();
+    if (std::optional<QString> text = decodeGbk(*bytes)) return *text;
+    Failure failure{Fault::ReportNotRead, path};
+    failure.text = say(WindowText::ReportNotGbk);
+    return failure;
 }
 
 } // namespace
@@ -179,10 +177,9 @@ bool vemoM4::refuseRun() {
 bool vemoM4::ShowReport() {
     const QString base = baseName(current_.CaseFileName);
     const QString path = joinPath(current_.CasePath, base + QStringLiteral(".out"));
-    QString reason;
-    std::optional<QString> text = readReport(path, &reason);
+    Expected<QString> text = readReport(path);
     if (!text) {
-        const QString shown = describe(Failure{Fault::ReportNotRead, path, 0, reason});
+        const QString shown = describe(text.failure());
         report(shown.section(u'\n', 0, 0), shown);
         return false;
     }
