@@ -47,6 +47,11 @@ IntervalIndex indexOf(const std::vector<Row>& rows, Lo lo, Hi hi, IntervalIndex:
 OutletWorks::OutletWorks(const CaseData& data) : data_(data) {
     // The products are formed in the order the formulas multiply, so that each discharge comes
     // out to the same bits as when worked out whole at every level.
+    tunnels_.reserve(data.tunnels.size());
+    spillwayCoefficients_.reserve(data.spillways.size());
+    orificeCoefficients_.reserve(data.orifices.size());
+    spillwayStateCoefficients_.reserve(data.variableSpillways.size());
+    dischargeSlopes_.reserve(data.dischargeTable.size());
     for (const Tunnel& t : data.tunnels) {
         tunnels_.push_back({t.C1, t.C1 + kFreeFlowRatio * t.A1, kFreeFlowCoefficient * t.B1, t.C11,
                             t.A11, t.M11 * t.B11 * t.A11, t.GM});
@@ -69,6 +74,7 @@ OutletWorks::OutletWorks(const CaseData& data) : data_(data) {
         [](const VariableSpillwayState& s) { return s.ZZ4; }, W::Last);
     // Segment i joins points i and i + 1; the table's lookup stops at the first segment.
     std::vector<IntervalIndex::Range> segments;
+    segments.reserve(data.dischargeTable.size());
     for (std::size_t i = 0; i + 1 < data.dischargeTable.size(); ++i)
         segments.push_back({data.dischargeTable[i].ZZ0, data.dischargeTable[i + 1].ZZ0});
     dischargeSegments_ = IntervalIndex(segments, IntervalIndex::Ends::HalfOpen, W::First);
