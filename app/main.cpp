@@ -10,7 +10,13 @@
 
 #include <QStringList>
 
-int main(int argc, char** argv) {
+#include <csignal>
+#include <cstdio>
+#include <new>
+
+namespace {
+
+int runProgram(int argc, char** argv) {
     // The command line is read before any application object exists, so that help, version,
     // the subcommands and a refused window need no display.
     QStringList arguments;
@@ -30,10 +36,26 @@ int main(int argc, char** argv) {
     QApplication::setWindowIcon(QIcon(m4::resourceFolderOf(QApplication::applicationDirPath()) +
                                       QStringLiteral("/m4.png")));
     m4::vemoM4 window;
-    if (!window.Form_Load()) return 0;
+    // Another instance runs on this display, or a folder or file start-up needs is missing.
+    if (!window.Form_Load()) return m4::kExitFailed;
     window.show();
     return QApplication::exec();
 #else
     return m4::kExitUsage;
 #endif
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    // A file-size limit (ulimit -f) must fail the write that passes it, which is then reported,
+    // instead of killing the program without a word.
+    std::signal(SIGXFSZ, SIG_IGN);
+    try {
+        return runProgram(argc, argv);
+    } catch (const std::bad_alloc&) {
+        // The message is a literal: no memory is needed to say it.
+        std::fputs("m4：内存不足，程序无法继续\n", stderr);
+        return m4::kExitFailed;
+    }
 }

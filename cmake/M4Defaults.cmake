@@ -13,10 +13,11 @@ endif()
 # Precompiled headers. Parsing the Qt and GoogleTest headers takes most of the time of compiling
 # a file, so each kind of target parses them once a tree: a host target of that kind, compiled
 # from an empty file with no definitions of its own, builds the precompiled header and every
-# target of the kind reuses it. The kind follows from what the target links, so
-# m4_target_defaults must come after target_link_libraries. A target that defines a macro the
-# host defines otherwise cannot use the header; -Winvalid-pch makes that an error rather than a
-# silently slower build.
+# target of the kind reuses it. The kind follows from what the target links, directly or through
+# the project's libraries it links, so m4_target_defaults must come after target_link_libraries.
+# A target that defines a macro the host defines otherwise cannot use the header; -Winvalid-pch
+# makes that an error rather than a silently slower build. QtTest stays out of the headers: it
+# defines the test's own folder, which differs from one folder of targets to the next.
 set(M4_PCH_CORE
     <QByteArray> <QDir> <QFile> <QFileInfo> <QString> <QStringList> <QStringView>
     <algorithm> <array> <cmath> <cstdint> <optional> <string> <string_view> <utility> <vector>)
@@ -26,8 +27,21 @@ set(M4_PCH_WINDOW
 set(M4_PCH_TEST ${M4_PCH_CORE} <gtest/gtest.h>)
 set(M4_PCH_WINDOW_TEST ${M4_PCH_WINDOW} <gtest/gtest.h>)
 
-function(m4_precompiled_headers target)
+# The libraries a target links, with those the project's own libraries among them link in turn.
+function(m4_linked_libraries target out)
     get_target_property(libraries ${target} LINK_LIBRARIES)
+    set(all ${libraries})
+    foreach(library IN LISTS libraries)
+        if(TARGET ${library} AND library MATCHES "^m4")
+            m4_linked_libraries(${library} more)
+            list(APPEND all ${more})
+        endif()
+    endforeach()
+    set(${out} ${all} PARENT_SCOPE)
+endfunction()
+
+function(m4_precompiled_headers target)
+    m4_linked_libraries(${target} libraries)
     set(kind CORE)
     set(hostLibraries Qt6::Core)
     if(libraries MATCHES "m4ui|Qt6::Widgets")

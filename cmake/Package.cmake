@@ -36,9 +36,11 @@ set(CPACK_PACKAGE_CONTACT ${M4_PACKAGE_MAINTAINER})
 set(CPACK_DEBIAN_PACKAGE_SECTION science)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 # The libraries the program links come from dpkg-shlibdeps; what Qt loads at run time does not
-# show there: the platform plugins that open the window, and a font with Chinese characters.
+# show there: the platform plugins that open the window, Qt's Chinese texts for its own menus
+# and buttons, and a font with Chinese characters.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, fonts-wqy-microhei | fonts-noto-cjk")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS
+    "qt6-qpa-plugins, qt6-translations-l10n, fonts-wqy-microhei | fonts-noto-cjk")
 set(CPACK_DEBIAN_PACKAGE_CONFLICTS m4)
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
     "reservoir flood routing calculator - 水库调洪计算

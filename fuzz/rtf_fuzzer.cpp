@@ -3,7 +3,7 @@
 
 #include "fuzz_check.h"
 
-#include "ui/rtf_text.h"
+#include "startup/rtf_text.h"
 
 #include <QGuiApplication>
 #include <QTextDocument>

@@ -18,8 +18,9 @@ namespace {
 
 constexpr QLatin1StringView kLineEnd("\r\n");
 
+/// Skipped by the readers before an item.
 bool isBlank(QChar c) {
-    return c == u' ' || c == u'\t';
+    return c == u' ';
 }
 bool isLineEnd(QChar c) {
     return c == u'\r' || c == u'\n';
@@ -129,7 +130,7 @@ std::optional<Failure> writeCaseFile(const QString& path, const CaseText& text) 
     qsizetype bad = 0;
     const auto bytes = encodeGbk(content, &bad);
     if (!bytes) {
-        Failure failure = failureAt(Fault::CaseNotWritten, path, 0, content.at(bad));
+        Failure failure = failureAt(Fault::CaseNotWritten, path, 0, characterAt(content, bad));
         failure.cause = FileCause::NoGbkForm;
         return failure;
     }

@@ -35,39 +35,57 @@ struct Line {
     bool empty() const { return items.size() == 1 && trimmedBlanks(items[0]).isEmpty(); }
 };
 
-/// The items of one line as the reader takes them: commas end an item, blanks before an item
-/// are skipped, a quoted item runs to the next quote and what follows it up to the comma is
-/// dropped. An empty line is one empty item.
-std::vector<QStringView> itemsOf(QStringView line) {
-    std::vector<QStringView> items;
-    const qsizetype size = line.size();
-    qsizetype pos = 0;
-    while (true) {
-        while (pos < size && isBlank(line[pos])) ++pos;
-        const bool quoted = pos < size && line[pos] == u'"';
-        const qsizetype start = quoted ? pos + 1 : pos;
-        qsizetype end = start;
-        while (end < size && line[end] != (quoted ? u'"' : u',')) ++end;
-        items.push_back(line.sliced(start, end - start));
-        pos = end;
-        while (pos < size && line[pos] != u',') ++pos;
-        if (pos >= size) return items;
-        ++pos;
-    }
+bool isLineEnd(QChar c) {
+    return c == u'\r' || c == u'\n';
 }
 
-/// Lines end with CR LF, LF or CR; a final line end starts no further line.
+/// Line ends in text, CR LF counted once.
+int lineEndsIn(QStringView text) {
+    int n = 0;
+    for (qsizetype i = 0; i < text.size(); ++i)
+        if (text[i] == u'\n' ||
+            (text[i] == u'\r' && (i + 1 >= text.size() || text[i + 1] != u'\n')))
+            ++n;
+    return n;
+}
+
+/// The lines of a case file with their items as the readers take them. Lines end with CR LF,
+/// LF or CR; a final line end starts no further line; an empty line is one empty item. Commas
+/// end an item, blanks (not tabs) before an item are skipped, and a quoted item runs to the
+/// next quote, across line ends, what follows the quote up to the comma being dropped: such a
+/// line counts as one, numbered where it starts.
 std::vector<Line> linesOf(QStringView text) {
     std::vector<Line> lines;
     const qsizetype size = text.size();
+    const auto itemEnd = [&](qsizetype at) {
+        while (at < size && text[at] != u',' && !isLineEnd(text[at])) ++at;
+        return at;
+    };
     qsizetype pos = 0;
+    int number = 1;
     while (pos < size) {
-        qsizetype end = pos;
-        while (end < size && text[end] != u'\r' && text[end] != u'\n') ++end;
-        lines.push_back({static_cast<int>(lines.size()) + 1, itemsOf(text.sliced(pos, end - pos))});
-        if (end < size)
-            end += (text[end] == u'\r' && end + 1 < size && text[end + 1] == u'\n') ? 2 : 1;
-        pos = end;
+        Line line{number, {}};
+        while (true) {
+            while (pos < size && text[pos] == u' ') ++pos;
+            if (pos < size && text[pos] == u'"') {
+                const qsizetype start = pos + 1;
+                qsizetype end = text.indexOf(u'"', start);
+                if (end < 0) end = size;
+                line.items.push_back(text.sliced(start, end - start));
+                number += lineEndsIn(line.items.back());
+                pos = itemEnd(std::min(end + 1, size));
+            } else {
+                const qsizetype start = pos;
+                pos = itemEnd(pos);
+                line.items.push_back(text.sliced(start, pos - start));
+            }
+            if (pos >= size || text[pos] != u',') break;
+            ++pos;
+        }
+        lines.push_back(std::move(line));
+        if (pos < size)
+            pos += (text[pos] == u'\r' && pos + 1 < size && text[pos + 1] == u'\n') ? 2 : 1;
+        ++number;
     }
     return lines;
 }

@@ -7,10 +7,14 @@
 #include "text_convert.h"
 
 #include <QFile>
-#include <QFileInfo>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <array>
+#include <cerrno>
 #include <cmath>
 #include <cstdint>
 #include <string_view>
@@ -23,7 +27,12 @@ constexpr qint64 kMaxCaseBytes = 64 * 1024 * 1024;
 
 constexpr QByteArrayView kUtf8Bom("\xEF\xBB\xBF");
 
+/// Skipped before an item; a tab is part of the item.
 bool isBlank(char c) {
+    return c == ' ';
+}
+/// Taken off the ends of an item's text in a message.
+bool isBlankOrTab(char c) {
     return c == ' ' || c == '\t';
 }
 bool isLineEnd(char c) {
@@ -54,8 +63,8 @@ QString textOf(std::string_view bytes) {
 
 /// An item's text for a message, without the blanks around it.
 QString shownText(std::string_view bytes) {
-    while (!bytes.empty() && isBlank(bytes.front())) bytes.remove_prefix(1);
-    while (!bytes.empty() && isBlank(bytes.back())) bytes.remove_suffix(1);
+    while (!bytes.empty() && isBlankOrTab(bytes.front())) bytes.remove_prefix(1);
+    while (!bytes.empty() && isBlankOrTab(bytes.back())) bytes.remove_suffix(1);
     return textOf(bytes);
 }
 
@@ -78,11 +87,22 @@ struct Item {
     int line = 0; ///< 1-based line of the case file
 };
 
+/// Line ends in bytes, CR LF counted once.
+int lineEndsIn(std::string_view bytes) {
+    int n = 0;
+    for (std::size_t i = 0; i < bytes.size(); ++i)
+        if (bytes[i] == '\n' ||
+            (bytes[i] == '\r' && (i + 1 >= bytes.size() || bytes[i + 1] != '\n')))
+            ++n;
+    return n;
+}
+
 /// Walks the items of a case file's bytes. Commas and line ends (CR LF, LF or CR) end an item;
-/// blanks before an item are skipped; a quoted item runs to the next quote on its line and
-/// whatever follows it up to the next comma or line end is dropped. The second byte of a GBK
-/// character is never a comma, a quote, a blank or a line end, so the items are found on the
-/// bytes themselves.
+/// blanks before an item are skipped, tabs are not. An item that begins with a double quote
+/// runs to the next double quote, across line ends, and whatever follows that quote up to the
+/// next comma or line end is dropped; a quote never closed leaves the item unfinished. The
+/// second byte of a GBK character is never a comma, a quote, a blank or a line end, so the
+/// items are found on the bytes themselves.
 class ItemReader {
   public:
     explicit ItemReader(std::string_view bytes) : bytes_(bytes) {}
@@ -95,17 +115,23 @@ class ItemReader {
         Item item{{}, line_};
         if (pos_ < size && bytes_[pos_] == '"') {
             const std::size_t start = pos_ + 1;
-            std::size_t end = start;
-            while (end < size && bytes_[end] != '"' && !isLineEnd(bytes_[end])) ++end;
+            const std::size_t end = bytes_.find('"', start);
+            if (end == std::string_view::npos) {
+                pos_ = size;
+                unclosedQuoteLine_ = line_;
+                return std::nullopt;
+            }
             item.bytes = bytes_.substr(start, end - start);
-            pos_ = end;
+            line_ += lineEndsIn(item.bytes);
+            pos_ = end + 1;
             while (pos_ < size && !endsItem(bytes_[pos_])) ++pos_;
         } else {
             const std::size_t start = pos_;
             while (pos_ < size && !endsItem(bytes_[pos_])) ++pos_;
             item.bytes = bytes_.substr(start, pos_ - start);
         }
-        if (pos_ < size) passEnd();
+        last_ = item.bytes;
+        passEnd();
         return item;
     }
 
@@ -117,6 +143,7 @@ class ItemReader {
         const std::size_t size = bytes_.size();
         std::size_t p = pos_;
         while (p < size && isBlank(bytes_[p])) ++p;
+        const std::size_t start = p;
         const bool negative = p < size && bytes_[p] == '-';
         if (negative) ++p;
         std::uint64_t digits = 0;
@@ -140,19 +167,29 @@ class ItemReader {
             static_cast<double>(digits) / kPowersOfTen[static_cast<std::size_t>(decimals)];
         pos_ = p;
         afterComma_ = false;
-        if (pos_ < size) passEnd();
+        last_ = bytes_.substr(start, p - start);
+        passEnd();
         return negative ? -magnitude : magnitude;
     }
 
-    /// The last line of the file (a final line end does not start another line).
+    /// Where the items ran out: the line of a quote never closed, otherwise the last line of
+    /// the file (a final line end does not start another line).
     int endLine() const {
+        if (unclosedQuoteLine_) return *unclosedQuoteLine_;
         const bool endsWithLineEnd = !bytes_.empty() && isLineEnd(bytes_.back());
         return std::max(1, endsWithLineEnd ? line_ - 1 : line_);
     }
 
+    /// A comma or a line end followed the last item read. The writer ends every file with a
+    /// line end, so a last item without one is where a cut file ends.
+    bool lastItemEnded() const { return lastEnded_; }
+    std::string_view last() const { return last_; }
+
   private:
-    /// Steps over the comma or the line end after an item.
+    /// Steps over the comma or the line end after an item, if there is one.
     void passEnd() {
+        lastEnded_ = pos_ < bytes_.size();
+        if (!lastEnded_) return;
         if (bytes_[pos_] == ',') {
             afterComma_ = true;
             ++pos_;
@@ -168,6 +205,9 @@ class ItemReader {
     std::size_t pos_ = 0;
     int line_ = 1;
     bool afterComma_ = false; ///< a comma was read, so one more item follows on its line
+    bool lastEnded_ = true;
+    std::string_view last_; ///< the last item read
+    std::optional<int> unclosedQuoteLine_;
 };
 
 /// The fault of a count above its table's largest: tunnels, spillways and J have their own.
@@ -195,6 +235,13 @@ class CaseItems {
             return true;
         }
         return fail(failureAt(Fault::TooFewItems, file_, reader_.endLine()));
+    }
+
+    /// After the last item the case calls for: refused when the file ends right after it.
+    bool finish() {
+        if (reader_.lastItemEnded()) return true;
+        return fail(
+            failureAt(Fault::LastItemUnended, file_, reader_.endLine(), shownText(reader_.last())));
     }
 
     /// An item read as text.
@@ -277,24 +324,56 @@ Expected<std::string_view> caseBytes(const QByteArray& bytes, const QString& fil
     return std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size()));
 }
 
+/// A case file that cannot be read, with the cause and the system's errno.
+Failure unreadable(const QString& path, FileCause cause, int error) {
+    Failure failure = failureAt(Fault::FileUnreadable, path, 0);
+    failure.cause = cause;
+    failure.error = error;
+    return failure;
+}
+
+/// Only a regular file is read: a pipe or a device could block the program or never end.
+std::optional<Failure> refusedType(const QString& path, const struct stat& s) {
+    if (S_ISREG(s.st_mode)) return std::nullopt;
+    Failure failure = failureAt(Fault::FileUnreadable, path, 0, path);
+    failure.cause = S_ISDIR(s.st_mode) ? FileCause::IsFolder : FileCause::NotRegular;
+    failure.number = static_cast<int>(s.st_mode & S_IFMT);
+    return failure;
+}
+
 Expected<QByteArray> readCaseBytes(const QString& path) {
-    const QFileInfo info(path);
-    if (!info.exists()) return failureAt(Fault::FileMissing, path, 0);
-    if (info.isFile() && info.size() > kMaxCaseBytes)
-        return failureAt(Fault::FileTooLarge, path, 0);
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return failureAt(Fault::FileUnreadable, path, 0, file.errorString());
-    // Read up to one byte past the limit: the size of a device or a growing file cannot be
-    // trusted.
+    const QByteArray name = QFile::encodeName(path);
+    struct stat s {};
+    if (stat(name.constData(), &s) != 0) {
+        if (errno == ENOENT) return failureAt(Fault::FileMissing, path, 0);
+        return unreadable(path, FileCause::AccessFailed, errno);
+    }
+    if (std::optional<Failure> refused = refusedType(path, s)) return *refused;
+    if (s.st_size > kMaxCaseBytes) return failureAt(Fault::FileTooLarge, path, 0);
+    // Without blocking: what is opened may have been swapped for a pipe since the look above.
+    const int fd = open(name.constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) {
+        if (errno == ENOENT) return failureAt(Fault::FileMissing, path, 0);
+        return unreadable(path, FileCause::AccessFailed, errno);
+    }
+    const auto closed = [fd](auto result) {
+        close(fd);
+        return result;
+    };
+    if (fstat(fd, &s) != 0) return closed(unreadable(path, FileCause::AccessFailed, errno));
+    if (std::optional<Failure> refused = refusedType(path, s)) return closed(*refused);
+    // Read up to one byte past the limit: the size of a growing file cannot be trusted.
     QByteArray bytes(kMaxCaseBytes + 1, Qt::Uninitialized);
     qsizetype size = 0;
-    for (qint64 got = 0; size < bytes.size(); size += got) {
-        got = file.read(bytes.data() + size, bytes.size() - size);
-        if (got <= 0) break;
+    while (size < bytes.size()) {
+        const ssize_t got =
+            read(fd, bytes.data() + size, static_cast<std::size_t>(bytes.size() - size));
+        if (got < 0 && errno == EINTR) continue;
+        if (got < 0) return closed(unreadable(path, FileCause::ReadFailed, errno));
+        if (got == 0) break;
+        size += got;
     }
-    if (file.error() != QFileDevice::NoError)
-        return failureAt(Fault::FileUnreadable, path, 0, file.errorString());
+    close(fd);
     if (size > kMaxCaseBytes) return failureAt(Fault::FileTooLarge, path, 0);
     bytes.truncate(size);
     bytes.squeeze();
@@ -396,6 +475,7 @@ Expected<CaseText> parseCaseText(const QByteArray& bytes, const QString& file) {
         if (!loadCells(items, text.tables[static_cast<std::size_t>(section.table)], file))
             return items.failure();
     }
+    if (!items.finish()) return items.failure();
     return text;
 }
 
@@ -425,7 +505,7 @@ Expected<CaseData> parseCaseData(const QByteArray& bytes, const QString& file) {
         !items.count(kFieldKK0, count) ||
         !readRows(items, count, data.variableSpillways, kVariableSpillwayColumns) ||
         !items.count(kFieldKK2, count) ||
-        !readRows(items, count, data.dischargeTable, kDischargeColumns))
+        !readRows(items, count, data.dischargeTable, kDischargeColumns) || !items.finish())
         return items.failure();
     return data;
 }

@@ -15,7 +15,7 @@ namespace m4 {
 enum class Fault {
     // Case file, opening and decoding.
     FileMissing,    ///< the case file does not exist
-    FileUnreadable, ///< the case file exists but cannot be opened or read (text: the reason)
+    FileUnreadable, ///< the case file exists but cannot be opened or read; cause says why
     FileTooLarge,   ///< larger than any legal case can be
     NotGbk,         ///< bytes that are not GBK text (number: the first bad byte, from 1)
     Utf8Bom,        ///< the file starts with a UTF-8 byte-order mark
@@ -28,16 +28,24 @@ enum class Fault {
     JTooLarge,        ///< datum: "J"; text: the item (the J + 1 rows of the hydrograph too many)
     TunnelsAbove10,   ///< text: the G0 item
     SpillwaysAbove10, ///< text: the H0 item
+    LastItemUnended,  ///< the file ends inside its last item: no line end follows it (text: the
+                      ///< item)
     // Routing.
     StartOutsideCurve, ///< level: the level looked up first, Z0
-    CurveZeroWidth,    ///< level; number: the first of the two points of the same level, from 1
-    AreaNotPositive,   ///< area; level where it was looked up, or number: the curve's point
-    ResultNotFinite,   ///< number: the period
+    CurveFalls,      ///< Z0 between the curve's levels, but no rising interval holds it. level: Z0;
+                     ///< number, other: the first point lower than the one before, and that one;
+                     ///< values: their levels
+    CurveZeroWidth,  ///< level; number: the first of the two points of the same level, from 1
+    AreaNotPositive, ///< area; level where it was looked up, or number: the curve's point
+    ResultNotFinite, ///< number: the period
+    OutOfMemory,     ///< the run needed more memory than the system gives
     // Files written by a run; cause and text say why.
     ReportNotWritten,
     ChartNotWritten,
     CsvNotWritten,
     ReportNotRead,
+    OutputIsCase, ///< writing the output (file) would replace the case file (text), which is
+                  ///< the same file or is reached through it by a symbolic link
     // Saving a case.
     CaseNotWritten,   ///< cause and text say why
     NameHasSeparator, ///< the file name holds a folder separator
@@ -61,14 +69,23 @@ enum class Fault {
     PeriodNotPositive,   ///< values: T
 };
 
-/// Why a file could not be read or written.
+/// Why a file could not be read or written. The causes of a failed system call carry its
+/// errno in Failure::error.
 enum class FileCause {
-    SystemReason,  ///< text: the file system's own reason
+    SystemReason,  ///< text: the reason, already worded
     FolderMissing, ///< text: the folder that does not exist
     IsFolder,      ///< text: the path, which names a folder
+    NotRegular,    ///< number: the file's type (st_mode & S_IFMT): a pipe, a device, a socket
     NoGbkForm,     ///< text: the character that GBK cannot hold
     EmptyImage,    ///< there is no picture to save
     NotBmp,        ///< the picture could not be encoded as BMP
+    AccessFailed,  ///< the file or its folder could not be looked up or opened
+    ReadFailed,
+    CreateFailed,     ///< no temporary file could be made beside the target
+    WriteFailed,      ///< error 0: the system took only part of the bytes and gave no reason
+    SyncFailed,       ///< the bytes did not reach the disk; the old file stays
+    ReplaceFailed,    ///< the new file could not take the old one's place
+    FolderSyncFailed, ///< the file was replaced, but the folder's change did not reach the disk
 };
 
 /// The part of an outlet below which it gives nothing.
@@ -97,6 +114,7 @@ struct Failure {
     double area = 0;        ///< 10^4 m2
     std::array<double, 4> values{}; ///< the levels and parameters a check names, in its order
     OutletEdge edge = OutletEdge::TunnelInlet;
+    int error = 0; ///< errno of the system call that failed, for the causes that carry one
 };
 
 /// The user's text for a failure: the message of its fault with its values, then the file.

@@ -215,4 +215,12 @@ std::optional<QByteArray> encodeGbk(const QString& text, qsizetype* badIndex) {
     return bytes;
 }
 
+QString characterAt(QStringView text, qsizetype index) {
+    if (index < 0 || index >= text.size()) return {};
+    if (text[index].isLowSurrogate() && index > 0 && text[index - 1].isHighSurrogate()) --index;
+    const bool pair = text[index].isHighSurrogate() && index + 1 < text.size() &&
+                      text[index + 1].isLowSurrogate();
+    return text.sliced(index, pair ? 2 : 1).toString();
+}
+
 } // namespace m4

@@ -44,4 +44,7 @@ class GbkEncoder {
 /// Encode as GBK; nullopt when a character has no GBK form (*badIndex gets its index).
 std::optional<QByteArray> encodeGbk(const QString& text, qsizetype* badIndex = nullptr);
 
+/// The character at index for a message: both halves of a surrogate pair, never one alone.
+QString characterAt(QStringView text, qsizetype index);
+
 } // namespace m4

@@ -9,7 +9,10 @@
 
 #include <QDir>
 
+#include <sys/stat.h>
+
 #include <algorithm>
+#include <cerrno>
 
 namespace m4 {
 namespace {
@@ -42,8 +45,74 @@ QString edgeText(OutletEdge edge) {
     return {};
 }
 
+/// The system's reason for a failed call, by its errno.
+QString systemErrorText(int error) {
+    switch (error) {
+    case 0:
+        return QStringLiteral("系统只写入了一部分，没有说明原因");
+    case ENOENT:
+        return QStringLiteral("文件或文件夹不存在");
+    case EACCES:
+        return QStringLiteral("没有访问权限");
+    case EPERM:
+        return QStringLiteral("操作不被允许");
+    case EROFS:
+        return QStringLiteral("文件系统是只读的");
+    case ENOSPC:
+        return QStringLiteral("磁盘空间不足");
+    case EDQUOT:
+        return QStringLiteral("超出磁盘配额");
+    case EFBIG:
+        return QStringLiteral("文件超过允许的大小");
+    case ENAMETOOLONG:
+        return QStringLiteral("文件名或路径过长");
+    case ENOTDIR:
+        return QStringLiteral("路径中有一项不是文件夹");
+    case EISDIR:
+        return QStringLiteral("是一个文件夹");
+    case ELOOP:
+        return QStringLiteral("符号链接太多或成环");
+    case EIO:
+        return QStringLiteral("输入/输出错误（磁盘或设备故障）");
+    case EMFILE:
+    case ENFILE:
+        return QStringLiteral("打开的文件太多");
+    case ENOMEM:
+        return QStringLiteral("内存不足");
+    case EBUSY:
+    case ETXTBSY:
+        return QStringLiteral("文件正被使用");
+    case EXDEV:
+        return QStringLiteral("不能跨文件系统改名");
+    case EEXIST:
+        return QStringLiteral("文件已存在");
+    case ESTALE:
+        return QStringLiteral("网络文件已失效");
+    case ETIMEDOUT:
+        return QStringLiteral("连接超时");
+    default:
+        return QStringLiteral("系统错误（错误号%1）").arg(error);
+    }
+}
+
+QString fileTypeText(int type) {
+    switch (type) {
+    case S_IFIFO:
+        return QStringLiteral("命名管道");
+    case S_IFCHR:
+        return QStringLiteral("字符设备");
+    case S_IFBLK:
+        return QStringLiteral("块设备");
+    case S_IFSOCK:
+        return QStringLiteral("套接字");
+    default:
+        return QStringLiteral("特殊文件");
+    }
+}
+
 /// Why a file could not be read or written.
 QString causeText(const Failure& f) {
+    const QString reason = systemErrorText(f.error);
     switch (f.cause) {
     case FileCause::SystemReason:
         return f.text;
@@ -51,12 +120,28 @@ QString causeText(const Failure& f) {
         return QStringLiteral("文件夹%1不存在").arg(QDir::toNativeSeparators(f.text));
     case FileCause::IsFolder:
         return QStringLiteral("%1是一个文件夹").arg(QDir::toNativeSeparators(f.text));
+    case FileCause::NotRegular:
+        return QStringLiteral("不是普通文件，而是%1").arg(fileTypeText(f.number));
     case FileCause::NoGbkForm:
         return QStringLiteral("字符“%1”无法用GBK编码").arg(f.text);
     case FileCause::EmptyImage:
         return QStringLiteral("图形为空");
     case FileCause::NotBmp:
         return QStringLiteral("BMP编码失败");
+    case FileCause::AccessFailed:
+        return QStringLiteral("无法访问，") + reason;
+    case FileCause::ReadFailed:
+        return QStringLiteral("读取出错，") + reason;
+    case FileCause::CreateFailed:
+        return QStringLiteral("无法在文件夹中建立临时文件，") + reason;
+    case FileCause::WriteFailed:
+        return QStringLiteral("写入出错，") + reason + QStringLiteral("，原文件未变");
+    case FileCause::SyncFailed:
+        return QStringLiteral("未能存入磁盘，") + reason + QStringLiteral("，原文件未变");
+    case FileCause::ReplaceFailed:
+        return QStringLiteral("新文件未能替换原文件，") + reason + QStringLiteral("，原文件未变");
+    case FileCause::FolderSyncFailed:
+        return QStringLiteral("文件已替换，但文件夹的更新未能存入磁盘，") + reason;
     }
     return {};
 }
@@ -180,8 +265,20 @@ QString messageOf(const Failure& f) {
         return QStringLiteral("泄洪洞个数G0=%1超过10").arg(f.text);
     case Fault::SpillwaysAbove10:
         return QStringLiteral("溢洪道个数H0=%1超过10").arg(f.text);
+    case Fault::LastItemUnended:
+        return QStringLiteral("数据文件不完整：") +
+               (f.text.isEmpty() ? QStringLiteral("最后一个数据项是空的，后面没有换行")
+                                 : QStringLiteral("最后一个数据项“%1”后面没有换行").arg(f.text)) +
+               QStringLiteral("，文件可能被截断；如数据无误，在文件末尾加一个换行即可");
     case Fault::StartOutsideCurve:
         return QStringLiteral("调洪起始水位Z0=%1不在水位~面积曲线范围内").arg(numberText(f.level));
+    case Fault::CurveFalls:
+        return QStringLiteral("水位~面积曲线的水位没有逐点升高：第%1点水位%2低于第%3点水位%4，"
+                              "查不到调洪起始水位Z0=%5处的面积")
+            .arg(f.number)
+            .arg(valueText(f, 0))
+            .arg(f.other)
+            .arg(valueText(f, 1), numberText(f.level));
     case Fault::CurveZeroWidth:
         return QStringLiteral("水位~面积曲线第%1、%2点水位相同（%3米），无法插值")
             .arg(f.number)
@@ -191,6 +288,8 @@ QString messageOf(const Failure& f) {
         return areaText(f) + QStringLiteral("，水面面积必须大于零");
     case Fault::ResultNotFinite:
         return QStringLiteral("第%1时段的计算结果溢出，请检查数据").arg(f.number);
+    case Fault::OutOfMemory:
+        return QStringLiteral("内存不足，计算未能完成");
     case Fault::ReportNotWritten:
         return QStringLiteral("结果文件无法写入：") + causeText(f);
     case Fault::ChartNotWritten:
@@ -199,6 +298,11 @@ QString messageOf(const Failure& f) {
         return QStringLiteral("CSV文件无法写入：") + causeText(f);
     case Fault::ReportNotRead:
         return QStringLiteral("结果文件无法读取：") + causeText(f);
+    case Fault::OutputIsCase:
+        return QStringLiteral(
+                   "数据文件%1与结果文件是同一个文件（经由链接），写入结果会毁掉数据文件，"
+                   "未计算")
+            .arg(QDir::toNativeSeparators(f.text));
     case Fault::CaseNotWritten:
         return QStringLiteral("数据文件无法存盘：") + causeText(f);
     case Fault::NameHasSeparator:
@@ -248,17 +352,18 @@ QString describe(const Failure& failure) {
     return text;
 }
 
-QString runSavedStatus(const QString& base, bool withCsv, const std::vector<ChartGap>& gaps) {
-    QString text =
-        QStringLiteral("结果文件") + base +
-        (withCsv ? QStringLiteral(".out/bmp/csv已存盘") : QStringLiteral(".out/bmp已存盘"));
-    if (gaps.empty()) return text;
-    text += QStringLiteral("（");
-    for (std::size_t i = 0; i < gaps.size(); ++i) {
-        if (i > 0) text += QStringLiteral("；");
-        text += gapText(gaps[i]);
-    }
-    return text + QStringLiteral("）");
+QString runSavedStatus(const QString& base, const SavedFiles& saved) {
+    QString text = QStringLiteral("结果文件") + base + QStringLiteral(".out");
+    if (saved.chart) text += QStringLiteral("/bmp");
+    if (saved.csv) text += QStringLiteral("/csv");
+    text += QStringLiteral("已存盘");
+    QStringList notes;
+    if (saved.chart)
+        for (ChartGap gap : saved.gaps) notes << gapText(gap);
+    for (const QString& name : saved.sharedWith)
+        notes << QStringLiteral("数据文件%1的结果文件与此同名，已被本次结果替换").arg(name);
+    if (notes.isEmpty()) return text;
+    return text + QStringLiteral("（") + notes.join(QStringLiteral("；")) + QStringLiteral("）");
 }
 
 } // namespace m4

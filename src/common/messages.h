@@ -2,6 +2,7 @@
 // Texts the core gives a user besides its faults (describe() in failure.h words those).
 
 #include <QString>
+#include <QStringList>
 
 #include <vector>
 
@@ -14,9 +15,16 @@ enum class ChartGap {
     FlatDischarge, ///< the range of the discharges is empty: no discharge curves
 };
 
-/// The status text of a finished run: the base name of its files, with the CSV when one was
-/// written, then any curves the chart could not draw.
-QString runSavedStatus(const QString& base, bool withCsv = false,
-                       const std::vector<ChartGap>& gaps = {});
+/// What a finished run saved.
+struct SavedFiles {
+    bool chart = true;
+    bool csv = false;
+    std::vector<ChartGap> gaps; ///< curves the saved chart could not draw
+    QStringList sharedWith;     ///< other case files whose results have the same names
+};
+
+/// The status text of a finished run: the base name and the kinds of file saved, then any
+/// curves the chart could not draw and the other case files whose results were replaced.
+QString runSavedStatus(const QString& base, const SavedFiles& saved = {});
 
 } // namespace m4

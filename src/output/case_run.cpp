@@ -10,19 +10,44 @@
 
 #include <QDir>
 
+#include <sys/stat.h>
+
+#include <array>
+#include <new>
 #include <utility>
 
 namespace m4 {
 namespace {
+
+/// The files a run writes beside the case; the CSV only when asked for.
+constexpr std::array<const char*, 3> kOutputExtensions{".out", ".bmp", ".csv"};
 
 // The report line and the bitmap caption name files with the platform's separator.
 QString shownPath(const QString& folder, const QString& name) {
     return QDir::toNativeSeparators(joinPath(folder, name));
 }
 
-} // namespace
+/// The other case files in the folder whose results have the same names as this one's: the
+/// same base with ".int" in another letter case.
+QStringList casesSharingResults(const QString& folder, const QString& caseFileName) {
+    QStringList others;
+    const QString base = baseName(caseFileName);
+    constexpr int kLetters = 3; // of ".int", each in either case
+    for (int upper = 0; upper < (1 << kLetters); ++upper) {
+        QString extension = QStringLiteral(".int");
+        for (int letter = 0; letter < kLetters; ++letter)
+            if (upper & (1 << letter)) extension[letter + 1] = extension[letter + 1].toUpper();
+        const QString name = base + extension;
+        struct stat s {};
+        if (name != caseFileName &&
+            stat(QFile::encodeName(joinPath(folder, name)).constData(), &s) == 0 &&
+            S_ISREG(s.st_mode))
+            others << name;
+    }
+    return others;
+}
 
-Expected<RunOutcome> runCaseFile(const RunRequest& request) {
+Expected<RunOutcome> routeCaseFile(const RunRequest& request) {
     const QString caseFullPath = joinPath(request.casePath, request.caseFileName);
     if (!isRunnableName(request.caseFileName))
         return Failure{Fault::BadRunName, QString(), 0, request.caseFileName};
@@ -42,6 +67,15 @@ Expected<RunOutcome> runCaseFile(const RunRequest& request) {
     const QString base = baseName(request.caseFileName);
     outcome.reportPath = joinPath(request.casePath, base + QStringLiteral(".out"));
     outcome.bitmapPath = joinPath(request.casePath, base + QStringLiteral(".bmp"));
+    // An output replaces its name, never writes through it; only a case file reached through
+    // an output's name could be lost.
+    for (const char* extension : kOutputExtensions) {
+        const QString output = joinPath(request.casePath, base + QLatin1String(extension));
+        const bool written = request.writeCsv || QLatin1String(extension) != QLatin1String(".csv");
+        if (written && replacingReaches(output, caseFullPath))
+            return Failure{Fault::OutputIsCase, output, 0, caseFullPath};
+        removeLeftovers(output);
+    }
 
     Expected<QByteArray> report = reportBytes(
         outcome.data, outcome.result, shownPath(request.casePath, base + QStringLiteral(".out")));
@@ -60,16 +94,27 @@ Expected<RunOutcome> runCaseFile(const RunRequest& request) {
     if (std::optional<Failure> failed = saveChartBitmap(outcome.chart, outcome.bitmapPath))
         outcome.laterFailure = std::move(failed);
 
-    bool csvWritten = false;
+    SavedFiles saved{!outcome.laterFailure, false, chart.gaps,
+                     casesSharingResults(request.casePath, request.caseFileName)};
     if (request.writeCsv) {
         outcome.csvPath = joinPath(request.casePath, base + QStringLiteral(".csv"));
         std::optional<Failure> failed = replaceFile(Fault::CsvNotWritten, outcome.csvPath,
                                                     periodCsv(outcome.data, outcome.result));
-        csvWritten = !failed;
+        saved.csv = !failed;
         if (failed && !outcome.laterFailure) outcome.laterFailure = std::move(failed);
     }
-    outcome.status = runSavedStatus(base, csvWritten, chart.gaps);
+    outcome.status = runSavedStatus(base, saved);
     return outcome;
+}
+
+} // namespace
+
+Expected<RunOutcome> runCaseFile(const RunRequest& request) {
+    try {
+        return routeCaseFile(request);
+    } catch (const std::bad_alloc&) {
+        return Failure{Fault::OutOfMemory, joinPath(request.casePath, request.caseFileName)};
+    }
 }
 
 } // namespace m4

@@ -127,7 +127,7 @@ void ReportWriter::text(QStringView text) {
     qsizetype bad = 0;
     encoded_.clear();
     if (!gbk_.append(text, encoded_, &bad)) {
-        if (!unencodable_) unencodable_ = text.mid(bad, 1).toString();
+        if (!unencodable_) unencodable_ = characterAt(text, bad);
         return;
     }
     std::copy(encoded_.cbegin(), encoded_.cend(), room(encoded_.size()));

@@ -1,6 +1,24 @@
 #include "area.h"
 
+#include <algorithm>
+
 namespace m4 {
+namespace {
+
+/// The first point (from 0) whose level is below the one before it, when Z lies between the
+/// lowest and the highest level of the curve: only a fall leaves such a level in no interval.
+std::optional<std::size_t> fallAround(const std::vector<CurvePoint>& curve, double Z) {
+    if (curve.empty()) return std::nullopt;
+    const auto [low, high] =
+        std::minmax_element(curve.begin(), curve.end(),
+                            [](const CurvePoint& a, const CurvePoint& b) { return a.ZP < b.ZP; });
+    if (!(low->ZP <= Z && Z <= high->ZP)) return std::nullopt;
+    for (std::size_t i = 1; i < curve.size(); ++i)
+        if (curve[i].ZP < curve[i - 1].ZP) return i;
+    return std::nullopt;
+}
+
+} // namespace
 
 AreaCurve::AreaCurve(const std::vector<CurvePoint>& curve) : curve_(curve) {
     std::vector<IntervalIndex::Range> intervals;
@@ -28,6 +46,12 @@ Expected<double> AreaCurve::AreaAt(double Z) {
     }
     Failure failure{Fault::StartOutsideCurve};
     failure.level = Z;
+    if (const std::optional<std::size_t> fall = fallAround(curve_, Z)) {
+        failure.fault = Fault::CurveFalls;
+        failure.number = static_cast<int>(*fall) + 1;
+        failure.other = static_cast<int>(*fall);
+        failure.values = {curve_[*fall].ZP, curve_[*fall - 1].ZP};
+    }
     return failure;
 }
 

@@ -109,12 +109,20 @@ class DataChecks {
         }
     }
 
-    /// The run needs an interval of the curve holding Z0 for its first area.
+    /// The run needs an interval of the curve holding Z0 for its first area. Between the
+    /// curve's lowest and highest level only falling levels leave it none; the run's own
+    /// failure says so.
     void startInsideCurve() {
         const auto& curve = rows(kCurveTable);
         const double z0 = field(kFieldZ0);
         for (std::size_t i = 0; i + 1 < curve.size(); ++i)
             if (curve[i][kLevel] <= z0 && z0 <= curve[i + 1][kLevel]) return;
+        const auto level = [](const std::vector<double>& row) { return row[kLevel]; };
+        const bool between =
+            std::any_of(curve.begin(), curve.end(),
+                        [&](const auto& r) { return level(r) <= z0; }) &&
+            std::any_of(curve.begin(), curve.end(), [&](const auto& r) { return level(r) >= z0; });
+        if (between && curve.size() > 1) return;
         Failure problem = fieldProblem(Fault::StartOutsideCurve, kFieldZ0);
         problem.level = z0;
         add(std::move(problem));
@@ -302,7 +310,7 @@ CaseCheck checkCaseBytes(const QByteArray& bytes, const QString& file) {
     } else if (const Expected<RoutingResult> routed = route(*data); !routed) {
         Failure failure = routed.failure();
         failure.file = file;
-        if (failure.fault == Fault::StartOutsideCurve)
+        if (failure.fault == Fault::StartOutsideCurve || failure.fault == Fault::CurveFalls)
             failure.line = layout.fieldLines[static_cast<std::size_t>(kFieldZ0)];
         addUnlessFound(check.problems, std::move(failure));
     } else {

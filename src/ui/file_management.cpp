@@ -1,163 +1,163 @@
-// Picking, loading and saving case files in the window.
-
-#include "vemoM4.h"
+// The current case file: a new case, picking and loading listed files, the file-name field and
+// saving.
 
 #include "case/case_file.h"
 #include "case/file_names.h"
 #include "case/program_folders.h"
+#include "data_entry.h"
 #include "platform/file_browser.h"
-#include "platform/grid.h"
 #include "platform/tab_control.h"
+#include "vemoM4.h"
+#include "window_text.h"
 
-#include <QDir>
+#include <QApplication>
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
-#include <QSignalBlocker>
 
 namespace m4 {
 namespace {
 
-/// Pages of the main tab control and of the grid tab control the commands show.
+/// The page of the main tab control that holds the data entry.
 constexpr int kDataPage = 0;
-constexpr int kFirstGridPage = 0;
+/// The name a new case starts with; the "*" marks it as not yet named.
+constexpr const char* kNewCaseName = "*.INT";
+/// Characters of the extension kept when the name part is selected.
+constexpr int kExtensionLength = 4;
 
 QString trimmedCaption(int field) {
     return fieldCaption(field).trimmed();
 }
 
-/// The field a problem names, with the text it holds: 洪水过程时段数J“3.5”.
-QString fieldWithText(const CaseText& text, int field) {
-    return trimmedCaption(field) + QStringLiteral("“") +
-           text.fields.at(static_cast<size_t>(field)) + QStringLiteral("”");
-}
-
-/// Table d, data row r and column c (both from 0) as the user sees them.
-QString cellName(int table, int row, int column) {
-    return QStringLiteral("表格“") + QString::fromUtf8(tableInfo(table).pageCaption) +
-           QStringLiteral("”第%1行第%2列").arg(rowNumberShown(table, row + 1)).arg(column + 1);
+/// Where a problem lies, as the user sees it: a field's caption or a table's cell.
+QString placeOf(const SaveProblem& problem) {
+    if (problem.field >= 0) return trimmedCaption(problem.field);
+    return say(WindowText::CellName, QString::fromUtf8(tableInfo(problem.table).pageCaption),
+               QString::number(rowNumberShown(problem.table, problem.row + 1)),
+               QString::number(problem.column + 1));
 }
 
 /// The message for a case that cannot be written as it stands.
 QString saveProblemText(const SaveProblem& problem, const CaseText& text) {
     using Kind = SaveProblem::Kind;
+    const QString count =
+        problem.field >= 0 ? text.fields.at(static_cast<size_t>(problem.field)) : QString();
     switch (problem.kind) {
     case Kind::EmptyField:
         // The caption keeps its leading blanks here: the message has always been built so.
-        return fieldCaption(problem.field) + QStringLiteral("未输入");
+        return say(WindowText::FieldEmpty, fieldCaption(problem.field));
     case Kind::CountMismatch:
-        return fieldWithText(text, problem.field) + QStringLiteral("与表格“") +
-               QString::fromUtf8(tableInfo(problem.table).pageCaption) +
-               QStringLiteral("”的行数%1不符，请在该栏按Enter确认").arg(text.rows(problem.table));
+        return say(WindowText::CountMismatch, trimmedCaption(problem.field), count,
+                   QString::fromUtf8(tableInfo(problem.table).pageCaption),
+                   QString::number(text.rows(problem.table)));
     case Kind::CountInvalid:
-        return fieldWithText(text, problem.field) +
-               QStringLiteral("不对，应为0至%1的整数").arg(largestCount(problem.table));
-    case Kind::BadText: {
-        const QString where = problem.field >= 0
-                                  ? trimmedCaption(problem.field)
-                                  : cellName(problem.table, problem.row, problem.column);
-        return where + QStringLiteral("不能含有逗号或换行，也不能以双引号开头");
+        return say(WindowText::CountOutOfRange, trimmedCaption(problem.field), count,
+                   QString::number(largestCount(problem.table)));
+    case Kind::BadText:
+        return say(WindowText::TextNotStorable, placeOf(problem));
+    case Kind::NotEncodable:
+        return say(WindowText::TextNotEncodable, placeOf(problem));
     }
-    case Kind::NotEncodable: {
-        const QString where = problem.field >= 0
-                                  ? trimmedCaption(problem.field)
-                                  : cellName(problem.table, problem.row, problem.column);
-        return where + QStringLiteral("含有无法存入数据文件的字符");
-    }
-    }
-    return QStringLiteral("数据有错");
-}
-
-/// The first line of a failure's text, for the status panel.
-QString firstLine(const QString& text) {
-    return text.section(u'\n', 0, 0);
+    return say(WindowText::TextNotStorable, placeOf(problem)); // not reached
 }
 
 } // namespace
 
-vemoM4::CurrentFile vemoM4::currentFile() const {
-    return {CasePath, CaseFileName, CaseFullPath, Text12->text(), Label1[1]->text(), DataState};
+void vemoM4::setCurrentCase(const CurrentCase& current) {
+    current_ = current;
+    SSpic->folderCaption()->setText(shownFolder(current.CasePath));
+    // Typing and the program putting a name there are told apart: only typing is checked.
+    QLineEdit* name = SSpic->nameField();
+    if (name->text() != current.CaseFileName) name->setText(current.CaseFileName);
 }
 
-void vemoM4::restoreCurrentFile(const CurrentFile& file) {
-    {
-        // The name goes back as it was, without the name check that typing runs.
-        const QSignalBlocker quiet(Text12);
-        Text12->setText(file.nameField);
+void vemoM4::setDataState(CaseState state) {
+    current_.DataState = state;
+}
+
+void vemoM4::NewdataForm() {
+    SSpic->showTable(0);
+    SSTab2->setTab(kDataPage);
+    // A name that still holds "*" stays the name of the next new case.
+    QString name = current_.CaseFileName;
+    if (!name.contains(u'*')) name = QString::fromUtf8(kNewCaseName);
+    File1->refresh();
+    QLineEdit* field = SSpic->nameField();
+    const bool renamed = field->text() != name;
+    setCurrentCase({File1->path(), name, CaseState::New});
+    // A different name is a change of the field, which the name check accepts.
+    if (renamed) Text12_Change();
+    SSpic->clearCase();
+    setStatus(ui::StatusPanel::Result, say(WindowText::ExpectingInput));
+    field->setFocus();
+    field->setSelection(0, std::max(0, static_cast<int>(name.size()) - kExtensionLength));
+}
+
+void vemoM4::Text12_Change() {
+    const QString text = SSpic->nameField()->text();
+    if (!hasCaseExtension(text)) {
+        messages_.critical(say(WindowText::BadExtension, text));
+        return;
     }
-    Label1[1]->setText(file.folderCaption);
-    CasePath = file.casePath;
-    CaseFileName = file.caseFileName;
-    CaseFullPath = file.caseFullPath;
-    DataState = file.dataState;
+    setCurrentCase({current_.CasePath, text, CaseState::Modified});
+}
+
+void vemoM4::Text12_LostFocus() {
+    // Passing through the field without changing the name leaves the case as it was: a loaded
+    // case stays unmodified and can still be run.
+    if (SSpic->nameField()->text() != current_.CaseFileName) Text12_Change();
 }
 
 void vemoM4::SelectListedFile() {
     SSTab2->setTab(kDataPage);
-    DataState = kStateSaved;
-    hideEditor(false);
-    EditPending.fill(false);
-    CasePath = File1->path();
-    CaseFileName = File1->fileName();
-    CaseFullPath = joinPath(CasePath, CaseFileName);
-    setStatus(2, QStringLiteral("选择数据文件"));
-    setStatus(3, shortCasePath(CasePath, CaseFileName));
+    SSpic->discardEditor();
+    setCurrentCase({File1->path(), File1->fileName(), CaseState::Saved});
+    setStatus(ui::StatusPanel::Command, say(WindowText::FileSelected));
+    setStatus(ui::StatusPanel::Result, shortCasePath(current_.CasePath, current_.CaseFileName));
 }
 
 void vemoM4::File1_Click() {
     // A refused or unreadable file leaves the window's case named as before, so a later save
     // cannot write that case under the picked file's name.
-    const CurrentFile before = currentFile();
+    const CurrentCase before = current_;
     SelectListedFile();
-    Label1[1]->setText(shownFolder(CasePath));
-    Text12->setText(CaseFileName);
-
-    if (!passesLoaderNameRules(CaseFileName, Label3->text())) {
-        const QString text =
-            QStringLiteral("选择的数据文件 ") + CaseFileName + QStringLiteral(" 不符合！");
-        restoreCurrentFile(before);
-        setStatus(3, text);
-        messages().critical(text);
+    QString refusal;
+    if (!passesLoaderNameRules(current_.CaseFileName, Label3->text())) {
+        refusal = say(WindowText::FileRefused, current_.CaseFileName);
+    } else if (Expected<CaseText> loaded = loadCaseText(current_.CaseFullPath()); loaded) {
+        SSpic->setCaseText(*loaded);
         return;
+    } else {
+        refusal = describe(loaded.failure());
     }
-    Expected<CaseText> loaded = loadCaseText(CaseFullPath);
-    if (!loaded) {
-        const QString text = describe(loaded.failure());
-        restoreCurrentFile(before);
-        setStatus(3, firstLine(text));
-        messages().critical(text);
-        return;
-    }
-    ClearForm();
-    caseText = std::move(*loaded);
-    showCaseText();
-    DataState = kStateSaved;
+    setCurrentCase(before);
+    setStatus(ui::StatusPanel::Result, refusal.section(u'\n', 0, 0));
+    // The box waits until a second click could no longer make this a double click.
+    pickMessage_ = refusal;
+    pickMessageTimer_.start(QApplication::doubleClickInterval());
 }
 
 void vemoM4::File1_DblClick() {
-    // The click before a double click loads the file, or refuses it and keeps the previous
-    // current file. Either way the run reads the file from disk; a refused file is named only
-    // for the run, and the window's case keeps its own name afterwards.
-    const CurrentFile before = currentFile();
-    SelectListedFile();
-    const bool windowHoldsFile = before.caseFullPath == CaseFullPath;
-    if (!windowHoldsFile) {
-        // While it runs, the name field names the file run, so leaving the field cannot rename
-        // the run's file to the window's case.
-        const QSignalBlocker quiet(Text12);
-        Text12->setText(CaseFileName);
+    if (pickMessageTimer_.isActive()) {
+        pickMessageTimer_.stop();
+        messages_.critical(std::exchange(pickMessage_, QString()));
     }
+    // The click before loaded the file, or refused it and kept the window's case. Either way
+    // the run reads the file from disk; a file the window does not hold is named only for the
+    // run, and the window's case keeps its own name afterwards.
+    const CurrentCase before = current_;
+    SelectListedFile();
+    const bool windowHoldsFile = before.CaseFullPath() == current_.CaseFullPath();
     RunCase();
-    if (!windowHoldsFile) restoreCurrentFile(before);
+    if (!windowHoldsFile) setCurrentCase(before);
 }
 
 void vemoM4::Drive1_Change() {
     const QString drive = Drive1->drive();
     if (!QFileInfo(drive).isDir() || !QFileInfo(drive).isReadable()) {
-        const QString text = QStringLiteral("驱动器") + drive + QStringLiteral("未准备好");
         Drive1->showVolumeOf(Dir1->path());
-        setStatus(3, text);
-        messages().critical(text);
+        const QString text = say(WindowText::DriveNotReady, drive);
+        report(text, text);
         return;
     }
     Dir1->setPath(drive);
@@ -167,9 +167,8 @@ void vemoM4::Dir1_Change() {
     const QString folder = Dir1->path();
     const QFileInfo info(folder);
     if (!info.isDir() || !info.isReadable()) {
-        const QString text = QStringLiteral("文件夹") + folder + QStringLiteral("无法打开");
-        setStatus(3, text);
-        messages().critical(text);
+        const QString text = say(WindowText::FolderNotOpened, folder);
+        report(text, text);
         return;
     }
     File1->setPath(folder);
@@ -177,47 +176,50 @@ void vemoM4::Dir1_Change() {
 
 void vemoM4::SaveCase() {
     SSTab2->setTab(kDataPage);
-    const QString name = CaseFileName;
-    if (DataState == kStateSaved) {
-        const QString text = QStringLiteral("文件") + name + QStringLiteral("未修改，不必存盘");
-        setStatus(3, text);
-        messages().critical(text);
-        return;
-    }
-
-    QString error;
-    if (!isRunnableName(name)) {
-        error = QStringLiteral("文件名") + name + QStringLiteral("不对");
-    } else if (name.contains(u'/') || name.contains(u'\\')) {
-        error = QStringLiteral("文件名") + name + QStringLiteral("不对，不能含有文件夹分隔符");
-    } else {
-        // A cell being typed into belongs to the case being saved.
-        const int shown = SSTab1->tab();
-        if (!Text2->text().isEmpty()) {
-            EditPending[static_cast<size_t>(shown)] = true;
-            MSFlexGrid1_LeaveCell(shown);
-        }
-        hideEditor(false);
-        EditPending.fill(false);
-        if (const std::optional<SaveProblem> problem = checkForSave(caseText))
-            error = saveProblemText(*problem, caseText);
-    }
-    if (error.isEmpty() && !QFileInfo(CasePath).isDir())
-        error = describe(Failure{Fault::FolderMissing, CasePath, 0, {}});
+    const QString name = current_.CaseFileName;
+    if (refuseUnchangedSave()) return;
+    // A cell being typed into belongs to the case being saved.
+    if (isRunnableName(name) && !hasFolderSeparator(name)) SSpic->commitForSave();
+    const CaseText text = SSpic->caseText();
+    QString error = saveError(text);
     if (error.isEmpty()) {
-        SSTab1->setTab(kFirstGridPage);
-        CaseFullPath = joinPath(CasePath, name);
-        if (std::optional<Failure> failed = writeCaseFile(CasePath, name, caseText))
+        SSpic->showTable(0);
+        if (std::optional<Failure> failed = writeCaseFile(current_.CasePath, name, text))
             error = describe(*failed);
         File1->refresh();
     }
     if (!error.isEmpty()) {
-        setStatus(3, QStringLiteral("有错，文件") + name + QStringLiteral("还没有存盘"));
-        messages().critical(error);
+        report(say(WindowText::SaveFailed, name), error);
         return;
     }
-    setStatus(3, QStringLiteral("数据文件") + name + QStringLiteral("已存盘"));
-    DataState = kStateSaved;
+    setStatus(ui::StatusPanel::Result, say(WindowText::Saved, name));
+    setDataState(CaseState::Saved);
+    SSpic->clearHistory();
+}
+
+bool vemoM4::refuseUnchangedSave() {
+    switch (current_.DataState) {
+    case CaseState::Saved: {
+        const QString text = say(WindowText::NotModified, current_.CaseFileName);
+        report(text, text);
+        return true;
+    }
+    case CaseState::New:
+    case CaseState::Modified:
+        break;
+    }
+    return false;
+}
+
+QString vemoM4::saveError(const CaseText& text) const {
+    const QString& name = current_.CaseFileName;
+    if (!isRunnableName(name)) return say(WindowText::SaveBadName, name);
+    if (hasFolderSeparator(name)) return say(WindowText::SaveNameHasSeparator, name);
+    if (const std::optional<SaveProblem> problem = checkForSave(text))
+        return saveProblemText(*problem, text);
+    if (!QFileInfo(current_.CasePath).isDir())
+        return describe(Failure{Fault::FolderMissing, current_.CasePath, 0, {}});
+    return {};
 }
 
 } // namespace m4

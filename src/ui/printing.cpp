@@ -1,182 +1,164 @@
 #include "printing.h"
 
-#include "case/file_names.h"
-#include "vemoM4.h"
+#include "platform/report_view.h"
+#include "window_text.h"
 
+#include <QDir>
 #include <QFontMetricsF>
+#include <QPageSize>
 #include <QPainter>
-#include <QPrinter>
-#include <QPrinterInfo>
+#include <QPdfWriter>
 #include <QStringList>
-#include <QTextCharFormat>
-#include <QTextCursor>
-#include <QTextDocument>
-#include <QTextEdit>
+#include <QTemporaryFile>
+
+#include <cups/cups.h>
 
 #include <utility>
 
 namespace m4 {
 namespace {
 
-/// Columns of a character outside ASCII: two bytes in GBK, two cells on paper.
-constexpr int kWideColumns = 2;
-const QString kNotComputed = QStringLiteral("尚未计算,无文本和图形打印");
-const QString kPrinterNotReady = QStringLiteral("打印机未准备好");
+constexpr double kTwipsPerInch = 1440.0;
+/// Resolution the document is drawn at, dots per inch.
+constexpr int kPdfResolution = 600;
 /// Families tried in order; the first has Latin glyphs exactly half as wide as Chinese ones.
 const QStringList kReportFamilies{QStringLiteral("WenQuanYi Micro Hei Mono"),
                                   QStringLiteral("Noto Sans Mono CJK SC"),
                                   QStringLiteral("Sarasa Mono SC"), QStringLiteral("monospace")};
 
-bool isWide(QChar c) {
-    return c.unicode() >= 0x80;
-}
-
 QStringList linesOf(const QString& text) {
     QString plain = text;
     plain.replace(QLatin1String("\r\n"), QLatin1String("\n"));
     plain.replace(QChar(u'\r'), QChar(u'\n'));
-    // QTextEdit hands paragraphs over with U+2029 when asked for its raw text.
-    plain.replace(QChar(0x2029), QChar(u'\n'));
     QStringList lines = plain.split(QChar(u'\n'));
     // A text that ends with a line end has no line after it.
     if (!lines.isEmpty() && lines.back().isEmpty()) lines.removeLast();
     return lines;
 }
 
+/// The paper the destination is set up for; A4 when it does not say.
+QPageSize pageSizeOf(const cups_dest_t& dest) {
+    const char* media = cupsGetOption("media", dest.num_options, dest.options);
+    pwg_media_t* size = media != nullptr ? pwgMediaForPWG(media) : nullptr;
+    if (size == nullptr && media != nullptr) size = pwgMediaForLegacy(media);
+    if (size == nullptr) return QPageSize(QPageSize::A4);
+    // PWG sizes are in hundredths of millimetres.
+    return QPageSize(QSizeF(size->width / 100.0, size->length / 100.0), QPageSize::Millimeter);
+}
+
 } // namespace
 
-QFont reportFont(double pointSize) {
+QFont reportFont() {
     QFont font;
     font.setFamilies(kReportFamilies);
     font.setStyleHint(QFont::TypeWriter);
     font.setFixedPitch(true);
-    font.setPointSizeF(pointSize);
+    font.setPointSizeF(kReportFontPoints);
     return font;
 }
 
-void setReportText(QTextDocument& document, const QString& text, const QFont& font) {
-    document.clear();
-    document.setDefaultFont(font);
-    const QFontMetricsF metrics(font);
-    const double cell = metrics.horizontalAdvance(QLatin1Char('0'));
-    const double wide = metrics.horizontalAdvance(QChar(0x6C34)); // 水
-    QTextCharFormat narrowFormat;
-    narrowFormat.setFont(font);
-    QTextCharFormat wideFormat = narrowFormat;
-    wideFormat.setFontLetterSpacingType(QFont::AbsoluteSpacing);
-    wideFormat.setFontLetterSpacing(kWideColumns * cell - wide);
+/// One document being drawn: the default destination, the PDF file and the pen's place.
+struct CupsReportPrinter::Document {
+    cups_dest_t* dest = nullptr;
+    QTemporaryFile pdf;
+    std::unique_ptr<QPdfWriter> writer;
+    QPainter painter;
+    double left = 0; ///< device pixels from the printable area's left edge
+    double top = 0;  ///< device pixels from the printable area's top edge
+    double y = 0;    ///< top of the next line, device pixels
+    double lineHeight = 0;
+    double ascent = 0;
+    double cellWidth = 0; ///< width of one report column, device pixels
 
-    QString plain = text;
-    plain.replace(QLatin1String("\r\n"), QLatin1String("\n"));
-    if (plain.endsWith(u'\n')) plain.chop(1); // the last line end closes the last line
-    QTextCursor cursor(&document);
-    cursor.beginEditBlock();
-    // Runs of one kind go in at once: the period lines of a long report are one run.
-    qsizetype start = 0;
-    while (start < plain.size()) {
-        const bool wideRun = isWide(plain.at(start));
-        qsizetype end = start + 1;
-        while (end < plain.size() && isWide(plain.at(end)) == wideRun) ++end;
-        cursor.insertText(plain.mid(start, end - start), wideRun ? wideFormat : narrowFormat);
-        start = end;
+    ~Document() {
+        if (painter.isActive()) painter.end();
+        cupsFreeDests(1, dest);
     }
-    cursor.endEditBlock();
-}
+};
 
-QtReportPrinter::QtReportPrinter(QString documentName) : documentName_(std::move(documentName)) {}
+CupsReportPrinter::CupsReportPrinter(QString documentName)
+    : documentName_(std::move(documentName)) {}
 
-QtReportPrinter::~QtReportPrinter() {
-    // A document left open is abandoned rather than sent half-printed.
-    if (painter_ && painter_->isActive()) {
-        printer_->abort();
-        painter_->end();
+CupsReportPrinter::~CupsReportPrinter() = default;
+
+bool CupsReportPrinter::beginDocument(int scaleLeftTwips, int topTwips) {
+    if (document_) return false; // one document per printer object
+    auto doc = std::make_unique<Document>();
+    doc->dest = cupsGetNamedDest(CUPS_HTTP_DEFAULT, nullptr, nullptr);
+    if (doc->dest == nullptr) {
+        reason_ = QString::fromUtf8(cupsLastErrorString());
+        return false;
     }
-}
-
-bool QtReportPrinter::beginDocument(int scaleLeftTwips, int topTwips) {
-    if (painter_) return false; // one document per printer object
-    const QPrinterInfo info = QPrinterInfo::defaultPrinter();
-    if (info.isNull()) return false;
-    printer_ = std::make_unique<QPrinter>(info, QPrinter::HighResolution);
-    // Without a print system Qt falls back to writing a PDF file; that is no printer.
-    if (!printer_->isValid() || printer_->outputFormat() != QPrinter::NativeFormat) return false;
-    printer_->setDocName(documentName_);
-    printer_->setFullPage(false);
-    painter_ = std::make_unique<QPainter>();
-    if (!painter_->begin(printer_.get())) return false;
-    const double dpi = printer_->resolution();
-    left_ = -scaleLeftTwips / kTwipsPerInch * dpi;
-    top_ = topTwips / kTwipsPerInch * dpi;
-    if (left_ < 0) left_ = 0; // the first column stays on the paper
-    y_ = top_;
-    painter_->setFont(reportFont(kPrintFontPoints));
-    const QFontMetricsF metrics(painter_->font(), printer_.get());
-    lineHeight_ = metrics.lineSpacing();
-    ascent_ = metrics.ascent();
-    cellWidth_ = metrics.horizontalAdvance(QLatin1Char('0'));
+    doc->pdf.setFileTemplate(QDir::tempPath() + QStringLiteral("/m4-print-XXXXXX.pdf"));
+    if (!doc->pdf.open()) {
+        reason_ = doc->pdf.errorString();
+        return false;
+    }
+    doc->writer = std::make_unique<QPdfWriter>(&doc->pdf);
+    doc->writer->setTitle(documentName_);
+    doc->writer->setResolution(kPdfResolution);
+    doc->writer->setPageSize(pageSizeOf(*doc->dest));
+    if (!doc->painter.begin(doc->writer.get())) {
+        reason_ = QStringLiteral("PDF");
+        return false;
+    }
+    const double dpi = kPdfResolution;
+    doc->left = std::max(0.0, -scaleLeftTwips / kTwipsPerInch * dpi); // first column on paper
+    doc->top = topTwips / kTwipsPerInch * dpi;
+    doc->y = doc->top;
+    doc->painter.setFont(reportFont());
+    const QFontMetricsF metrics(doc->painter.font(), doc->writer.get());
+    doc->lineHeight = metrics.lineSpacing();
+    doc->ascent = metrics.ascent();
+    doc->cellWidth = metrics.horizontalAdvance(QLatin1Char('0'));
+    document_ = std::move(doc);
     return true;
 }
 
-bool QtReportPrinter::printLine(const QString& line) {
-    if (!painter_ || !painter_->isActive()) return false;
-    const double pageHeight = printer_->pageRect(QPrinter::DevicePixel).height();
-    if (y_ + lineHeight_ > pageHeight && y_ > top_) {
-        if (!printer_->newPage()) return false;
-        y_ = top_;
+bool CupsReportPrinter::printLine(const QString& line) {
+    if (!document_ || !document_->painter.isActive()) return false;
+    Document& doc = *document_;
+    const double pageHeight = doc.writer->height();
+    if (doc.y + doc.lineHeight > pageHeight && doc.y > doc.top) {
+        if (!doc.writer->newPage()) return false;
+        doc.y = doc.top;
     }
-    // Columns as the report counts them: a Chinese character takes two, so it is drawn in
-    // two cells whatever the font's own width for it.
-    const double baseline = y_ + ascent_;
-    int column = 0;
-    qsizetype runStart = 0;
-    const auto flushRun = [&](qsizetype end, int runColumn) {
-        if (end > runStart)
-            painter_->drawText(QPointF(left_ + runColumn * cellWidth_, baseline),
-                               line.mid(runStart, end - runStart));
-    };
-    int runColumn = 0;
-    for (qsizetype i = 0; i < line.size(); ++i) {
-        const QChar c = line.at(i);
-        if (!isWide(c)) {
-            ++column;
-            continue;
-        }
-        flushRun(i, runColumn);
-        const qsizetype width = c.isHighSurrogate() && i + 1 < line.size() ? 2 : 1;
-        painter_->drawText(QPointF(left_ + column * cellWidth_, baseline), line.mid(i, width));
-        i += width - 1;
-        column += kWideColumns;
-        runStart = i + 1;
-        runColumn = column;
-    }
-    flushRun(line.size(), runColumn);
-    y_ += lineHeight_;
-    return printer_->printerState() != QPrinter::Error &&
-           printer_->printerState() != QPrinter::Aborted;
+    ui::drawReportLine(doc.painter, doc.left, doc.y + doc.ascent, doc.cellWidth, line);
+    doc.y += doc.lineHeight;
+    return true;
 }
 
-bool QtReportPrinter::emptyLine() {
+bool CupsReportPrinter::emptyLine() {
     return printLine(QString());
 }
 
-bool QtReportPrinter::text(const QString& text) {
+bool CupsReportPrinter::text(const QString& text) {
     for (const QString& line : linesOf(text))
         if (!printLine(line)) return false;
     return true;
 }
 
-bool QtReportPrinter::endDocument() {
-    if (!painter_ || !painter_->isActive()) return false;
-    const bool ended = painter_->end();
-    return ended && printer_->printerState() != QPrinter::Error &&
-           printer_->printerState() != QPrinter::Aborted;
+bool CupsReportPrinter::endDocument() {
+    if (!document_ || !document_->painter.isActive()) return false;
+    Document& doc = *document_;
+    if (!doc.painter.end() || !doc.pdf.flush()) {
+        reason_ = doc.pdf.errorString();
+        return false;
+    }
+    // A job number is the spooler's word that it took the job; 0 is a refusal (a queue that
+    // does not accept jobs, a printer that is gone), with the reason in the last error.
+    const int job = cupsPrintFile2(
+        CUPS_HTTP_DEFAULT, doc.dest->name, QFile::encodeName(doc.pdf.fileName()).constData(),
+        documentName_.toUtf8().constData(), doc.dest->num_options, doc.dest->options);
+    if (job == 0) reason_ = QString::fromUtf8(cupsLastErrorString());
+    return job != 0;
 }
 
 bool printResults(ReportPrinter& printer, const QString& paneText, const QString& reportBase,
                   const PrintFeedback& feedback) {
     if (paneText.isEmpty()) {
-        feedback.status(kNotComputed);
-        feedback.message(kNotComputed);
+        feedback.status(say(WindowText::NotComputed));
+        feedback.message(say(WindowText::NotComputed));
         return false;
     }
     bool allDone = true;
@@ -185,31 +167,16 @@ bool printResults(ReportPrinter& printer, const QString& paneText, const QString
     const auto step = [&](bool done) {
         if (done) return;
         allDone = false;
-        feedback.status(kPrinterNotReady);
-        feedback.message(kPrinterNotReady);
+        feedback.status(say(WindowText::PrinterNotReady));
+        feedback.message(say(WindowText::PrinterNotReady));
     };
     step(printer.beginDocument(kPrintScaleLeftTwips, kPrintTopTwips));
     step(printer.emptyLine());
     step(printer.emptyLine());
     step(printer.text(paneText));
     step(printer.endDocument());
-    if (allDone)
-        feedback.status(QStringLiteral("结果文件") + reportBase + QStringLiteral(".out/bmp已打印"));
+    if (allDone) feedback.status(say(WindowText::Printed, reportBase));
     return allDone;
-}
-
-void vemoM4::PrintResults() {
-    const QString documentName = reportBase_ + QStringLiteral(".out");
-    const std::unique_ptr<ReportPrinter> printer =
-        printerFactory ? printerFactory(documentName)
-                       : std::make_unique<QtReportPrinter>(documentName);
-    // The pane gives its lines back joined by LF; the report's own line ends are CR LF.
-    QString paneText = RichTextBox1->toPlainText();
-    paneText.replace(u'\n', QLatin1String("\r\n"));
-    if (!paneText.isEmpty()) paneText += QLatin1String("\r\n");
-    const PrintFeedback feedback{[this](const QString& text) { setStatus(3, text); },
-                                 [this](const QString& text) { messages().critical(text); }};
-    printResults(*printer, paneText, reportBase_, feedback);
 }
 
 } // namespace m4

@@ -73,9 +73,9 @@ TEST(CaseFile, LineEndsAndLineBreaksDoNotMatterOnlyItems) {
     QString mixed;
     for (int i = 0; i < lines.size(); ++i)
         mixed += lines[i] + QStringList{"\r\n", "\n", "\r"}[i % 3];
-    for (const QByteArray& bytes : {gbk(mixed), gbk(lines.join(","))})
+    for (const QByteArray& bytes : {gbk(mixed), gbk(lines.join(",") + "\n")})
         EXPECT_EQ(caseFileText(parseCaseText(bytes, "case.INT").value()), reference);
-    const auto oneLine = parseCaseData(gbk(lines.join(",")), "case.INT");
+    const auto oneLine = parseCaseData(gbk(lines.join(",") + "\n"), "case.INT");
     ASSERT_TRUE(oneLine);
     EXPECT_EQ(oneLine->variableSpillways[0].MM, 0.45);
     EXPECT_EQ(oneLine->orifices[0].MM, 0.6); // each state table keeps its own coefficient
@@ -101,11 +101,21 @@ TEST(CaseFile, ItemsQuotedBlankedAndEmpty) {
     EXPECT_EQ(data->projectName + "|" + data->frequency, "水库,甲|1% ");
     EXPECT_EQ(data->curve[0].F, 10);
     EXPECT_EQ(data->tunnels[0].GM, 0);
-    // A quote that is never closed runs to the end of its line, commas included.
-    const auto open = parseCaseData(withLine(2, "\"1%,x"), "case.INT");
-    ASSERT_TRUE(open);
-    EXPECT_EQ(open->frequency, "1%,x");
-    EXPECT_EQ(open->K(), 3);
+    // A quoted item runs to the next quote across line ends; a tab before an item is its own.
+    lines[0] = "\"水库\r\n甲,乙\"";
+    lines[1] = "\t\"1%\"";
+    const auto quoted = parseCaseData(caseBytes(lines), "case.INT");
+    ASSERT_TRUE(quoted) << describe(quoted.failure()).toStdString();
+    EXPECT_EQ(quoted->projectName + "|" + quoted->frequency, "水库\r\n甲,乙|\t\"1%\"");
+    EXPECT_EQ(quoted->curve[0].F, 10);
+    lines[11] = "\t105";
+    EXPECT_EQ(failureOf(parseCaseText(caseBytes(lines), "case.INT")), "loads");
+    lines[11] = "\t\"105\"";
+    EXPECT_EQ(failureOf(parseCaseData(caseBytes(lines), "case.INT")),
+              failure(Fault::NotANumber, 13, "数据项“\"105\"”不是数值"));
+    // A quote never closed takes every item after it; the message names its line.
+    EXPECT_EQ(failureOf(parseCaseText(withLine(2, "\"1%,x"), "case.INT")),
+              failure(Fault::TooFewItems, 2, kTooFew));
 }
 
 TEST(CaseFile, WindowCountsFollowTheCountRule) {
@@ -258,6 +268,11 @@ TEST(CaseSave, ReplacesTheWholeFileOrWritesNothing) {
         old.write(QByteArray(4096, 'x')); // longer than the case: nothing of it may remain
     }
     EXPECT_EQ(writeCaseFile(path, text), std::nullopt);
+    EXPECT_EQ(fileBytes(path), fileBytes(kExample));
+    // The character GBK cannot hold is named whole, both halves of its surrogate pair.
+    CaseText beyondGbk = text;
+    beyondGbk.fields[0] = "水库😀";
+    EXPECT_EQ(writeCaseFile(path, beyondGbk).value_or(Failure{}).text, "😀");
     EXPECT_EQ(fileBytes(path), fileBytes(kExample));
     const auto noFolder = writeCaseFile(dir.filePath("gone/M-4a.INT"), text);
     ASSERT_TRUE(noFolder);

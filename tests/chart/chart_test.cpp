@@ -5,7 +5,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFontMetricsF>
-#include <QGuiApplication>
 #include <QHash>
 #include <QLineF>
 #include <QPainter>
@@ -132,7 +131,7 @@ TEST(ChartGeometry, DegenerateRangesLeaveOutOnlyTheirCurvesAndSayWhy) {
     for (const auto& c : cases) {
         const ChartGeometry g = chartOf(c.QL, c.Z, c.Q);
         EXPECT_EQ(coloursOf(g), c.colours) << c.missing;
-        EXPECT_EQ(runSavedStatus("b", false, g.gaps),
+        EXPECT_EQ(runSavedStatus("b", {true, false, g.gaps, {}}),
                   *c.missing ? saved + QStringLiteral("（%1）").arg(c.missing) : saved);
         EXPECT_EQ(g.dx.has_value(), c.QL.size() > 1);
     }
@@ -146,15 +145,6 @@ TEST(ChartGeometry, DegenerateRangesLeaveOutOnlyTheirCurvesAndSayWhy) {
 
 class ChartImage : public ::testing::Test {
   protected:
-    // Fonts and painting need the application object of QtGui.
-    static void SetUpTestSuite() {
-        static int argc = 1;
-        static char arg0[] = "chart_tests";
-        static char* argv[] = {arg0, nullptr};
-        app_ = std::make_unique<QGuiApplication>(argc, argv);
-    }
-    static void TearDownTestSuite() { app_.reset(); }
-    static inline std::unique_ptr<QGuiApplication> app_;
     const ChartGeometry geometry_ = chartOf(kQL, kZ, kQ, 100, "M-4.bmp");
 };
 

@@ -1,18 +1,22 @@
 // Saving a case and writing a run's report and chart when the file system fails: a missing
-// folder, the target name taken by a folder, a read-only folder, a full disk and a file-size
-// limit. Each time the previous file stays byte for byte as it was and the failure has a
-// message that names the file.
+// folder, the target name taken by a folder, a read-only folder, a full disk, a file-size
+// limit, system calls that fail, links and special files where a case or an output is
+// expected, and a writer killed midway. Each time the previous file stays byte for byte as it
+// was and the failure has a message that names the file and the system's reason.
 //
 // We run as root, for whom permission bits do not stop a write; read-only folders and full disks
 // are real ones, a small tmpfs mounted in a forked child's own mount namespace (skipped where the
-// child may not mount). The file-size limit (RLIMIT_FSIZE, SIGXFSZ ignored) needs no privilege.
+// child may not mount). The file-size limit (RLIMIT_FSIZE) needs no privilege. System calls
+// fail through fault_shim.h, linked in and preloaded into the program.
 
 #include "hardening_support.h"
 
 #include "case/case_file.h"
 #include "case/file_names.h"
+#include "fault_shim.h"
 
 #include <QFileInfo>
+#include <QProcess>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -20,6 +24,7 @@
 #include <sched.h>
 #include <sys/mount.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -37,6 +42,7 @@ constexpr qint64 kRoomForReport = 16 * 1024;    ///< free space that holds a rep
 constexpr rlim_t kLimitBelowCase = 100;         ///< bytes: less than any case file
 constexpr rlim_t kLimitBelowChart = 16 * 1024;  ///< bytes: a report fits, the chart does not
 constexpr const char* kSkip = "skip: ";
+constexpr uid_t kNobody = 65534; ///< the ordinary user of the tests run as root
 
 /// What a child found wrong, one line each; empty when all held.
 class Problems {
@@ -252,20 +258,72 @@ TEST(RunFaults, ChartNameTakenByFolderIsReported) {
     EXPECT_TRUE(QFileInfo(before.bitmapPath).isDir());
 }
 
-TEST(RunFaults, MissingCaseFolderOrFileWritesNothing) {
-    QTemporaryDir dir;
-    const QString gone = joinPath(dir.path(), QStringLiteral("gone"));
-    const Expected<RunOutcome> noFolder = runCaseFile(requestFor(gone, kCaseName));
-    ASSERT_FALSE(noFolder.ok());
-    EXPECT_EQ(noFolder.failure().fault, Fault::FileMissing);
-    EXPECT_TRUE(describe(noFolder.failure()).contains(kCaseName));
-
-    ASSERT_TRUE(QDir(dir.path()).mkdir(kCaseName)); // the case name taken by a folder
-    const Expected<RunOutcome> folderCase = runCaseFile(requestFor(dir.path(), kCaseName));
-    ASSERT_FALSE(folderCase.ok());
-    EXPECT_EQ(folderCase.failure().fault, Fault::FileUnreadable)
-        << describe(folderCase.failure()).toStdString();
-    EXPECT_EQ(folderEntries(dir.path()), QStringList{kCaseName});
+// What stands where a case file is expected: each is refused with the system's reason, without
+// blocking on a pipe or reading a device, and nothing is written.
+TEST(RunFaults, CasesThatCannotBeReadAreNamedWithTheReason) {
+    const struct {
+        const char* what;
+        std::function<QString(const QString& folder)> make; ///< gives the case's name
+        Fault fault;
+        const char* says;
+        bool asUser = false; ///< run by an ordinary user; as root, the child becomes one
+    } cases[] = {
+        {"missing folder", [](const QString&) { return QStringLiteral("gone/M-4Case.INT"); },
+         Fault::FileMissing, "找不到数据文件"},
+        {"folder",
+         [](const QString& folder) {
+             QDir(folder).mkdir(kCaseName);
+             return QString::fromLatin1(kCaseName);
+         },
+         Fault::FileUnreadable, "是一个文件夹"},
+        {"named pipe",
+         [](const QString& folder) {
+             mkfifo(QFile::encodeName(joinPath(folder, kCaseName)).constData(), 0600);
+             return QString::fromLatin1(kCaseName);
+         },
+         Fault::FileUnreadable, "不是普通文件，而是命名管道"},
+        {"link to a device",
+         [](const QString& folder) {
+             QFile::link(QStringLiteral("/dev/zero"), joinPath(folder, kCaseName));
+             return QString::fromLatin1(kCaseName);
+         },
+         Fault::FileUnreadable, "不是普通文件，而是字符设备"},
+        {"name too long", [](const QString&) { return "M-4" + QString(300, u'a') + ".INT"; },
+         Fault::FileUnreadable, "无法访问，文件名或路径过长"},
+        {"no permission",
+         [](const QString& folder) {
+             writeBytes(joinPath(folder, kCaseName), readBytes(testData(kCleanCase)));
+             QFile::setPermissions(joinPath(folder, kCaseName), {});
+             QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner |
+                                               QFile::ExeGroup | QFile::ExeOther);
+             return QString::fromLatin1(kCaseName);
+         },
+         Fault::FileUnreadable, "无法访问，没有访问权限", true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        QTemporaryDir dir;
+        const QString name = c.make(dir.path());
+        const QStringList entries = folderEntries(dir.path());
+        // A child, so that a read that blocks is ended by its alarm.
+        expectChildClean(inChild([&] {
+            if (c.asUser && geteuid() == 0 && (setgid(kNobody) != 0 || setuid(kNobody) != 0))
+                return kSkip + QStringLiteral("cannot become an ordinary user");
+            Problems problems;
+            const Expected<RunOutcome> run = runCaseFile(requestFor(dir.path(), name));
+            const Expected<CaseText> load = loadCaseText(joinPath(dir.path(), name));
+            problems.expect(!run.ok() && run.failure().fault == c.fault,
+                            "run: " + (run.ok() ? QStringLiteral("ran") : describe(run.failure())));
+            problems.expect(!load.ok() && load.failure().fault == c.fault, "the window loads it");
+            if (!run.ok()) {
+                const QString text = describe(run.failure());
+                problems.expect(text.contains(QString::fromUtf8(c.says)) && text.contains(name),
+                                "message: " + text);
+            }
+            return problems.text();
+        }));
+        EXPECT_EQ(folderEntries(dir.path()), entries);
+    }
 }
 
 /// In a child: a good run, then the disk is spoiled and the other case is run.
@@ -358,6 +416,229 @@ TEST(RunFaults, FileSizeLimitKeepsReportAndChart) {
         EXPECT_EQ(folderEntries(dir.path()).size(), 3)
             << folderEntries(dir.path()).join(u' ').toStdString();
     }
+}
+
+// ---- System calls that fail, links, long names, kills ---------------------------------------
+
+TEST(SyscallFaults, TheOldFileStaysAndTheMessageSaysWhy) {
+    const struct {
+        const char* call;
+        int error;
+        const char* target; ///< the file whose writing fails: report, chart or the case saved
+        const char* reason;
+    } cases[] = {
+        {"fdatasync", EIO, ".out", "未能存入磁盘，输入/输出错误（磁盘或设备故障），原文件未变"},
+        {"fdatasync", ENOSPC, ".bmp", "未能存入磁盘，磁盘空间不足，原文件未变"},
+        {"fdatasync", EIO, ".INT", "未能存入磁盘，输入/输出错误"},
+        {"write", ENOSPC, ".out", "写入出错，磁盘空间不足，原文件未变"}, // after a short write
+        {"renameat", EIO, ".out", "新文件未能替换原文件，输入/输出错误"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.call) + " " + c.target);
+        QTemporaryDir dir;
+        const RunFiles before = runGoodCase(dir.path(), kCaseName, testData(kCleanCase));
+        const QString target = joinPath(dir.path(), QStringLiteral("M-4Case") + c.target);
+        Problems problems;
+        switchCase(dir.path(), problems);
+        const QByteArray old = readBytes(target);
+        const QStringList entries = folderEntries(dir.path());
+        m4InjectFault(c.call, c.error, QFile::encodeName(QFileInfo(target).fileName()).constData());
+        std::optional<Failure> failure;
+        QString status;
+        if (target.endsWith(QLatin1String(".INT"))) {
+            failure = writeCaseFile(target, caseTextOf(kCleanCase));
+        } else {
+            const Expected<RunOutcome> run = runCaseFile(requestFor(dir.path(), kCaseName));
+            failure = run.ok() ? run->laterFailure : run.failure();
+            if (run.ok()) status = run->status;
+        }
+        m4InjectFault(nullptr, 0, nullptr);
+        ASSERT_TRUE(failure.has_value());
+        const QString text = describe(*failure);
+        EXPECT_TRUE(text.contains(QString::fromUtf8(c.reason)) && text.contains(target))
+            << text.toStdString();
+        EXPECT_EQ(readBytes(target), old);
+        EXPECT_EQ(folderEntries(dir.path()), entries);
+        // A run whose chart was not saved does not say it was.
+        if (target.endsWith(QLatin1String(".bmp"))) {
+            EXPECT_EQ(status, "结果文件M-4Case.out已存盘");
+        }
+    }
+}
+
+// m4 route as a user starts it, with a sync that fails and under ulimit -f: it exits with 1 and
+// the reason, the report, chart and CSV of the earlier run stay as they were.
+TEST(SyscallFaults, RouteCommandExitsWithTheReasonAndKeepsEveryFile) {
+    const struct {
+        const char* fault; ///< M4_FAULT
+        rlim_t fileSizeLimit;
+        const char* reason;
+    } cases[] = {
+        {"fdatasync:5:M-4Case", RLIM_INFINITY, "未能存入磁盘，输入/输出错误"},
+        {"", kLimitBelowCase, "写入出错，文件超过允许的大小"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.reason);
+        QTemporaryDir dir;
+        const QString casePath = joinPath(dir.path(), kCaseName);
+        QStringList files;
+        for (const char* extension : {".out", ".bmp", ".csv"}) {
+            files << joinPath(dir.path(), QStringLiteral("M-4Case") + extension);
+            ASSERT_TRUE(writeBytes(files.back(), "earlier"));
+        }
+        ASSERT_TRUE(writeBytes(casePath, readBytes(testData(kCleanCase))));
+        QProcess m4;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("LD_PRELOAD", M4_FAULT_SHIM);
+        env.insert("M4_FAULT", c.fault);
+        // The shim comes before the sanitizer's runtime, which is then told not to mind.
+        env.insert("ASAN_OPTIONS",
+                   env.value("ASAN_OPTIONS") + QStringLiteral(":verify_asan_link_order=0"));
+        m4.setProcessEnvironment(env);
+        const rlim_t limit = c.fileSizeLimit;
+        m4.setChildProcessModifier([limit] {
+            const rlimit small{limit, limit};
+            setrlimit(RLIMIT_FSIZE, &small);
+        });
+        m4.start(QStringLiteral(M4_PROGRAM), {"route", "--csv", casePath});
+        ASSERT_TRUE(m4.waitForFinished(60000));
+        EXPECT_EQ(m4.exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(m4.exitCode(), 1);
+        const QString err = QString::fromUtf8(m4.readAllStandardError());
+        EXPECT_TRUE(err.contains(QString::fromUtf8(c.reason)) && err.contains(files[0]))
+            << err.toStdString();
+        for (const QString& file : files)
+            EXPECT_EQ(readBytes(file), "earlier") << file.toStdString();
+        EXPECT_EQ(folderEntries(dir.path()).size(), 4)
+            << folderEntries(dir.path()).join(u' ').toStdString();
+    }
+}
+
+// A link named like an output is replaced by the output, and what it pointed to stays; a case
+// file that an output's name reaches is never run over.
+TEST(LinkFaults, WritesReplaceALinkNeverTheFileBehindIt) {
+    const struct {
+        const char* what;
+        const char* link;   ///< made in the case's folder
+        const char* target; ///< what it points to, or for a hard link its other name
+        bool hard;
+        bool refused;
+    } cases[] = {
+        {"report links to the case", "M-4Case.out", "M-4Case.INT", false, false},
+        {"chart links to another folder", "M-4Case.bmp", "../other/kept", false, false},
+        {"case links to the report's name", "M-4Case.INT", "M-4Case.out", false, true},
+        {"report is a hard link of the case", "M-4Case.out", "M-4Case.INT", true, true},
+        {"saved case links to another folder", "M-4Case.INT", "../other/kept", false, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        QTemporaryDir dir;
+        const QString folder = joinPath(dir.path(), QStringLiteral("cases"));
+        const QString link = joinPath(folder, c.link);
+        const QString target = QFileInfo(QDir(folder).filePath(c.target)).absoluteFilePath();
+        ASSERT_TRUE(QDir(dir.path()).mkdir("cases") && QDir(dir.path()).mkdir("other"));
+        for (const QString& file : {joinPath(folder, kCaseName), target}) {
+            if (file != link && !QFile::exists(file)) {
+                ASSERT_TRUE(writeBytes(file, readBytes(testData(kCleanCase))));
+            }
+        }
+        ASSERT_TRUE(c.hard ? ::link(QFile::encodeName(target).constData(),
+                                    QFile::encodeName(link).constData()) == 0
+                           : QFile::link(c.target, link));
+        const QByteArray kept = readBytes(target);
+        if (QByteArray(c.what).startsWith("saved")) {
+            EXPECT_EQ(failureText(writeCaseFile(link, caseTextOf(kOtherCase))), "(no failure)");
+        } else {
+            const Expected<RunOutcome> run = runCaseFile(requestFor(folder, kCaseName));
+            ASSERT_EQ(run.ok(), !c.refused)
+                << (run.ok() ? std::string("ran") : describe(run.failure()).toStdString());
+            if (c.refused) {
+                EXPECT_EQ(run.failure().fault, Fault::OutputIsCase);
+                EXPECT_TRUE(describe(run.failure()).contains(joinPath(folder, kCaseName)));
+            }
+        }
+        EXPECT_EQ(readBytes(target), kept) << "the file behind the link";
+        if (!c.refused) {
+            EXPECT_FALSE(QFileInfo(link).isSymLink()) << "the link itself was replaced";
+        }
+    }
+}
+
+// Temporary names fit beside a target of any length: the longest names run and save again and
+// again.
+TEST(LinkFaults, TheLongestNamesRunAndSaveMoreThanOnce) {
+    for (const int bytes : {249, 255}) {
+        SCOPED_TRACE(bytes);
+        QTemporaryDir dir;
+        const QString name = "M-4" + QString(bytes - 7, u'a') + ".INT";
+        for (int time = 0; time < 2; ++time) {
+            EXPECT_EQ(failureText(writeCaseFile(dir.path(), name, caseTextOf(kCleanCase))),
+                      "(no failure)");
+            const Expected<RunOutcome> run = runCaseFile(requestFor(dir.path(), name));
+            EXPECT_TRUE(run.ok()) << describe(run.failure()).toStdString();
+        }
+        EXPECT_EQ(folderEntries(dir.path()).size(), 3);
+    }
+}
+
+// A writer killed at any moment leaves the old file whole and perhaps its temporary file; the
+// next run of the case removes it.
+TEST(KillFaults, TheNextRunRemovesAKilledWritersTemporaryFile) {
+    for (const char* target : {"M-4Case.out", "M-4Case.bmp"}) {
+        SCOPED_TRACE(target);
+        QTemporaryDir dir;
+        const RunFiles before = runGoodCase(dir.path(), kCaseName, testData(kCleanCase));
+        Problems problems;
+        switchCase(dir.path(), problems);
+        EXPECT_EQ(inChild([&] {
+                      m4InjectFault("fdatasync", 0, target);
+                      runCaseFile(requestFor(dir.path(), kCaseName));
+                      return QStringLiteral("not killed");
+                  }),
+                  "child killed by signal 9");
+        EXPECT_EQ(folderEntries(dir.path()).size(), 4) << "the killed writer's file";
+        EXPECT_EQ(readBytes(joinPath(dir.path(), target)),
+                  QByteArray(target).endsWith(".out") ? before.report : before.bitmap);
+        EXPECT_TRUE(runCaseFile(requestFor(dir.path(), kCaseName)).ok());
+        EXPECT_EQ(folderEntries(dir.path()),
+                  (QStringList{"M-4Case.INT", "M-4Case.bmp", "M-4Case.out"}));
+    }
+}
+
+// Two case files whose names differ only in the extension's letter case have the same result
+// files: the run says whose results it replaced.
+TEST(RunFaults, TheStatusNamesACaseWhoseResultsWereReplaced) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(writeBytes(joinPath(dir.path(), "M-4y.int"), readBytes(testData(kOtherCase))));
+    const RunFiles files = runGoodCase(dir.path(), "M-4y.INT", testData(kCleanCase));
+    const Expected<RunOutcome> run = runCaseFile(requestFor(dir.path(), "M-4y.INT"));
+    ASSERT_TRUE(run.ok());
+    EXPECT_EQ(run->status, "结果文件M-4y.out/bmp已存盘（数据文件M-4y.int的结果文件与此同名，"
+                           "已被本次结果替换）");
+}
+
+// Memory that runs out is a message, not an abort. The address sanitizer reserves more address
+// space than any limit would leave.
+TEST(RunFaults, OutOfMemoryIsAMessage) {
+#if defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "the address sanitizer's shadow memory exceeds any address-space limit";
+#else
+    QTemporaryDir dir;
+    ASSERT_TRUE(writeBytes(joinPath(dir.path(), kCaseName), readBytes(testData(kCleanCase))));
+    EXPECT_EQ(inChild([&] {
+                  // Room for what is there and a little more, not for reading a case.
+                  const rlim_t room = 16 * 1024 * 1024;
+                  QFile statm(QStringLiteral("/proc/self/statm"));
+                  statm.open(QIODevice::ReadOnly);
+                  const rlim_t used = statm.readAll().split(' ').value(0).toULongLong() *
+                                      static_cast<rlim_t>(sysconf(_SC_PAGESIZE));
+                  const rlimit limit{used + room, used + room};
+                  setrlimit(RLIMIT_AS, &limit);
+                  const Expected<RunOutcome> run = runCaseFile(requestFor(dir.path(), kCaseName));
+                  return run.ok() ? QStringLiteral("ran") : describe(run.failure());
+              }).section(u'\n', 0, 0),
+              "内存不足，计算未能完成");
+#endif
 }
 
 } // namespace

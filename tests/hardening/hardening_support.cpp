@@ -9,6 +9,7 @@
 
 #include <csignal>
 #include <cstdlib>
+#include <exception>
 
 namespace m4::hardening {
 namespace {
@@ -86,7 +87,14 @@ QString inChild(const std::function<QString()>& body) {
     if (pid == 0) {
         close(fds[0]);
         alarm(kChildSeconds);
-        const QByteArray out = body().toUtf8();
+        QByteArray out;
+        // An exception must not unwind into the test framework: the child would go on running
+        // the parent's tests.
+        try {
+            out = body().toUtf8();
+        } catch (const std::exception& e) {
+            out = QByteArray("child threw ") + e.what();
+        }
         qsizetype written = 0;
         while (written < out.size()) {
             const ssize_t n =

@@ -178,6 +178,8 @@ TEST(CaseCheck, EveryProblemAtOnceWithItsLineAndMessage) {
          {{18, ""}},
          {{Fault::RowItems, 18}, {Fault::TooFewItems, 28}},
          "本行数据个数不对：泄洪洞参数第1行应有8个数据，实有1个"},
+        // A quoted item runs across line ends: the name is one item of the first line.
+        {"quoted name of two lines", {{1, "\"Dam,\r\nupper\""}}, {}, ""},
         {"comma in the name",
          {{1, "Dam, upper"}},
          {{Fault::FieldItems, 1}, {Fault::NotANumber, 2}},

@@ -28,8 +28,14 @@ TEST(Routing, RefusedRunsNameTheirReason) {
         const char* message;
     } cases[] = {
         {95.5, {{100, 10}, {110, 20}}, 1, "调洪起始水位Z0=95.5不在水位~面积曲线范围内"},
-        // Intervals that only a descending list of levels would give hold nothing.
-        {110, {{120, 45}, {110, 25}, {100, 10}}, 1, "调洪起始水位Z0=110不在水位~面积曲线范围内"},
+        // Intervals that only a descending list of levels would give hold nothing: the curve is
+        // what is wrong, not the level.
+        {110,
+         {{120, 45}, {110, 25}, {100, 10}},
+         1,
+         "水位~面积曲线的水位没有逐点升高：第2点水位110低于第1点水位120，"
+         "查不到调洪起始水位Z0=110处的面积"},
+        {130, {{120, 45}, {110, 25}}, 1, "调洪起始水位Z0=130不在水位~面积曲线范围内"},
         {100, {{100, 0}, {110, 10}}, 1, "水位100米处面积为0，水面面积必须大于零"},
         // Refused though a later interval holds the level too.
         {105,

@@ -6,7 +6,6 @@
 
 #include <QDir>
 #include <QFile>
-#include <QGuiApplication>
 #include <QImage>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -272,11 +271,3 @@ TEST(CheckCommand, TextAndJsonAndItsExitStatus) {
 }
 
 } // namespace
-
-int main(int argc, char** argv) {
-    // Charts are rendered with fonts, which need a GUI application; tests need no display.
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
-    testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}

@@ -1,19 +1,16 @@
 #pragma once
 // A program folder of its own for each test (bin/, use/ and rtf/ with the installation files, a
-// lock folder), message boxes caught instead of shown, and the end of the program counted.
-// The window tests of the files folder use it too.
+// lock folder), message boxes caught instead of shown, the end of the program counted, and the
+// window driven as a user drives it: keys, clicks, toolbar buttons, menu items.
 
-#include "ui/platform/file_browser.h"
+#include "case/case_text.h"
 #include "ui/platform/grid.h"
+#include "ui/platform/status_panels.h"
 #include "ui/platform/tab_control.h"
 #include "ui/vemoM4.h"
 
-#include <QApplication>
-#include <QDir>
-#include <QFile>
 #include <QLineEdit>
 #include <QTemporaryDir>
-#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -22,82 +19,66 @@
 #include <vector>
 
 /// Failures show texts as text.
-inline void PrintTo(const QString& text, std::ostream* out) {
-    *out << '"' << text.toStdString() << '"';
-}
+void PrintTo(const QString& text, std::ostream* out);
 
 class WindowFixture : public ::testing::Test {
   protected:
-    void SetUp() override {
-        ASSERT_TRUE(dir_.isValid());
-        for (const char* sub : {"bin", "use", "rtf", "lock"})
-            ASSERT_TRUE(QDir(dir_.path()).mkpath(sub));
-        for (const char* name :
-             {"S107x58.bmp", "S107x58D.bmp", "M-4Intro.rtf", "vemoAllHelp.txt", "M-4Help.txt"})
-            ASSERT_TRUE(QFile::copy(QString(M4_RESOURCES "/") + name, rtf(name)));
-    }
+    void SetUp() override;
 
     QString rtf(const QString& name) const { return dir_.filePath("rtf/" + name); }
     /// The case folder, where the window starts, or a file in it.
     QString use(const QString& name = {}) const {
-        return dir_.filePath(name.isEmpty() ? QString("use") : "use/" + name);
+        return dir_.filePath("use/" + name).chopped(name.isEmpty());
     }
-
-    std::unique_ptr<m4::vemoM4> makeWindow() {
-        m4::StartupEnvironment environment;
-        environment.programFolder = dir_.filePath("bin");
-        environment.lockFolder = dir_.filePath("lock");
-        environment.quit = [this] { ++quits_; };
-        environment.lockKeys = [](m4::ui::LockKey key) {
-            return std::optional<bool>(key == m4::ui::LockKey::NumLock);
-        };
-        auto window = std::make_unique<m4::vemoM4>(environment);
-        window->messages().setHook([this](const m4::ui::Message& m) { messages_.push_back(m); });
-        return window;
+    static QString example(const QString& name = "M-4Example.INT") {
+        return M4_EXAMPLES "/" + name;
     }
+    /// Put a copy of an example into the case folder.
+    void copyExample(const QString& name = "M-4Example.INT");
+    static QByteArray bytesOf(const QString& path);
+    static QString gbkFile(const QString& path);
 
+    std::unique_ptr<m4::vemoM4> makeWindow();
     /// Started into w, shown and active, so that focus moves as it does for the user.
-    m4::vemoM4& start() {
-        w = makeWindow();
-        EXPECT_TRUE(w->Form_Load());
-        w->show();
-        w->activateWindow();
-        EXPECT_TRUE(QTest::qWaitForWindowActive(w.get()));
-        return *w;
-    }
+    m4::vemoM4& start();
 
-    /// Type each item into whatever has the focus and press Enter there; Chinese characters
-    /// arrive as key events carrying their text.
-    static void enter(const QStringList& items) {
-        for (const QString& item : items) {
-            QWidget* target = QApplication::focusWidget();
-            ASSERT_NE(target, nullptr) << item.toStdString();
-            for (const QChar c : item) {
-                if (c.unicode() < 0x80) {
-                    QTest::keyClick(target, c.toLatin1());
-                    continue;
-                }
-                QTest::sendKeyEvent(QTest::Press, target, Qt::Key_unknown, QString(c), {});
-                QTest::sendKeyEvent(QTest::Release, target, Qt::Key_unknown, QString(c), {});
-            }
-            QTest::keyClick(target, Qt::Key_Return);
-        }
+    /// A control of the window by its name.
+    template <class T = QWidget> T* find(const QString& name) const {
+        T* control = w->findChild<T*>(name);
+        EXPECT_NE(control, nullptr) << name.toStdString();
+        return control;
     }
+    QLineEdit* field(int i) const { return find<QLineEdit>(QString("Text3(%1)").arg(i)); }
+    QLineEdit* nameField() const { return find<QLineEdit>("Text12"); }
+    m4::ui::Grid* grid(int d) const {
+        return find<m4::ui::Grid>(QString("MSFlexGrid1(%1)").arg(d));
+    }
+    m4::ui::TabControl* tabs(const char* name) const { return find<m4::ui::TabControl>(name); }
+    /// The cells of table d as the grid shows them.
+    m4::TableText cells(int d) const;
+    QString status(m4::ui::StatusPanel panel) const;
+    /// The report pane's text.
+    QString pane() const;
 
+    /// Click a toolbar button; choose an item of the right-click menu.
+    void press(const char* key);
+    void choose(const char* key);
+    /// Type each item into whatever has the focus and press Enter there.
+    static void enter(const QStringList& items);
+    /// Replace a field's text by typing, as a user does.
+    static void retype(QLineEdit* field, const QString& text);
+    /// Click a listed file with the mouse; twice makes it a double click.
+    void click(const QString& name, bool twice = false);
+    /// Let the double-click time pass, so a picked file's message shows.
+    static void settle();
     /// Message texts since the last call; every box has the caption and the critical icon.
-    QStringList takeMessages() {
-        QStringList texts;
-        for (const m4::ui::Message& m : messages_) {
-            EXPECT_EQ(m.title, "青岚七号综合分析器");
-            EXPECT_EQ(m.icon, m4::ui::MessageIcon::Critical) << m.text.toStdString();
-            texts << m.text;
-        }
-        messages_.clear();
-        return texts;
-    }
+    QStringList takeMessages();
 
     QTemporaryDir dir_;
     std::unique_ptr<m4::vemoM4> w;
     std::vector<m4::ui::Message> messages_;
     int quits_ = 0;
+    /// The fixture's keyboard (Num Lock on, Caps Lock off), or the display's.
+    bool ownKeyboard_ = true;
+    std::function<std::unique_ptr<m4::ReportPrinter>(const QString&)> printer_;
 };

@@ -26,11 +26,29 @@ QStringList pieces(const QString& text) {
 
 } // namespace
 
+/// The smallest type a caption is set in (pixels).
+constexpr int kSmallestPixels = 8;
+
 CaptionLabel::CaptionLabel(const QString& text, QWidget* parent) : QLabel(text, parent) {}
 
 void CaptionLabel::setTextLeft(int left) {
     textLeft_ = left;
+    fitFont();
     update();
+}
+
+void CaptionLabel::resizeEvent(QResizeEvent* event) {
+    QLabel::resizeEvent(event);
+    fitFont();
+}
+
+void CaptionLabel::fitFont() {
+    QFont fitted = parentWidget() != nullptr ? parentWidget()->font() : font();
+    setFont(fitted);
+    while (linesHeight() > height() && QFontInfo(fitted).pixelSize() > kSmallestPixels) {
+        fitted.setPixelSize(QFontInfo(fitted).pixelSize() - 1);
+        setFont(fitted);
+    }
 }
 
 int CaptionLabel::linePitch() const {

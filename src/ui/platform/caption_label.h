@@ -1,7 +1,8 @@
 #pragma once
 // A field caption: wrapped between any two Chinese characters, lines set as tightly as the
 // font's size so that two or three lines fit the small caption boxes of the data panel, each
-// line right-aligned against the field it names.
+// line right-aligned against the field it names. A caption too long for its box at the
+// window's font is set a size smaller rather than cut.
 
 #include <QLabel>
 
@@ -23,8 +24,11 @@ class CaptionLabel : public QLabel {
 
   protected:
     void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
   private:
+    /// The largest font, up to the window's, at which every line fits the box.
+    void fitFont();
     int linePitch() const;
     int textWidth() const { return width() - textLeft_; }
 

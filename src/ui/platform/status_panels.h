@@ -1,48 +1,48 @@
 #pragma once
-// The window's status bar: five panels numbered 1 to 5. Panels 4 and 5 show whether Num Lock
-// and Caps Lock are on.
+// The window's status bar: five panels. The last two show whether Num Lock and Caps Lock are
+// on, read from the keyboard of the display the window is on.
 
 #include <QStatusBar>
 
 #include <array>
 #include <functional>
+#include <memory>
 #include <optional>
 
 class QLabel;
-class QTimer;
 
 namespace m4::ui {
 
+/// The panels, left to right.
+enum class StatusPanel { Hint, Command, Result, NumLock, CapsLock };
+
 enum class LockKey { NumLock, CapsLock };
 
-/// Whether a lock key is on; nullopt when the system does not tell.
+/// Whether a lock key is on; nullopt when the display does not tell.
 using LockStateReader = std::function<std::optional<bool>(LockKey)>;
 
-/// Reads the keyboard LEDs the kernel exposes under /sys/class/leds.
-std::optional<bool> readLockLed(LockKey key);
+/// The lock state of the display's keyboard (XKB on X11); nullopt on other platforms.
+std::optional<bool> readDisplayLock(LockKey key);
 
 class StatusPanels : public QStatusBar {
     Q_OBJECT
   public:
-    static constexpr int kPanelCount = 5;
+    /// Reads the lock keys now and again whenever the display's keyboard state changes.
+    explicit StatusPanels(QWidget* parent, LockStateReader reader = readDisplayLock);
+    ~StatusPanels() override;
 
-    explicit StatusPanels(QWidget* parent, LockStateReader reader = readLockLed);
-
-    /// Text of panel 1..5.
-    void setPanelText(int panel, const QString& text);
-    QString panelText(int panel) const;
-    QString panelToolTip(int panel) const;
-    /// Whether panel 4 or 5 shows its key as on (or the state is unknown).
-    bool lockShownOn(LockKey key) const;
-    /// Read the lock keys again and show their state in panels 4 and 5.
+    void setText(StatusPanel panel, const QString& text);
+    QString text(StatusPanel panel) const;
+    /// Read the lock keys again and show their state.
     void refreshLocks();
 
   private:
-    QLabel* label(int panel) const;
+    QLabel* label(StatusPanel panel) const;
 
-    std::array<QLabel*, kPanelCount> panels_{};
+    std::array<QLabel*, 5> panels_{};
     LockStateReader reader_;
-    QTimer* poll_ = nullptr;
+    class KeyboardWatch;
+    std::unique_ptr<KeyboardWatch> watch_;
 };
 
 } // namespace m4::ui

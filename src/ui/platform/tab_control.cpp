@@ -1,5 +1,6 @@
 #include "tab_control.h"
 
+#include <QApplication>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QResizeEvent>
@@ -16,9 +17,11 @@ TabControl::TabControl(const QStringList& captions, int tabsPerRow, int tabHeigh
       tabHeight_(tabHeight) {
     for (int i = 0; i < captions.size(); ++i) {
         auto* page = new QWidget(this);
+        page->setObjectName(QStringLiteral("page%1").arg(i));
         page->setVisible(i == 0);
         pages_.push_back(page);
     }
+    lastFocus_.resize(pages_.size());
 }
 
 QWidget* TabControl::page(int i) const {
@@ -29,9 +32,39 @@ void TabControl::setTab(int i) {
     if (i < 0 || i >= count() || i == current_) return;
     const int previous = current_;
     current_ = i;
-    for (int p = 0; p < count(); ++p) pages_[static_cast<size_t>(p)]->setVisible(p == i);
+    // The new page shows first, so the focus can go there before its old page hides it.
+    pages_[static_cast<size_t>(i)]->setVisible(true);
+    moveFocus(previous, i);
+    pages_[static_cast<size_t>(previous)]->setVisible(false);
     update();
     Q_EMIT tabChanged(previous);
+}
+
+void TabControl::setPageFocus(int i, QWidget* control) {
+    lastFocus_.at(static_cast<size_t>(i)) = control;
+}
+
+void TabControl::moveFocus(int from, int to) {
+    QWidget* focus = QApplication::focusWidget();
+    QWidget* old = pages_[static_cast<size_t>(from)];
+    // Focus elsewhere (the file list, another window) stays where the user put it; focus held
+    // by the tab control itself is focus a page without a control left there.
+    if (focus == nullptr || (focus != this && !old->isAncestorOf(focus))) return;
+    if (focus != this) lastFocus_[static_cast<size_t>(from)] = focus;
+    QWidget* page = pages_[static_cast<size_t>(to)];
+    const auto usable = [page](const QWidget* w) {
+        return w != nullptr && page->isAncestorOf(w) && w->isVisibleTo(page) && w->isEnabled();
+    };
+    QWidget* target = lastFocus_[static_cast<size_t>(to)];
+    if (!usable(target)) {
+        target = nullptr;
+        for (QWidget* w = page->nextInFocusChain(); w != page && target == nullptr;
+             w = w->nextInFocusChain())
+            if (usable(w) && (w->focusPolicy() & Qt::TabFocus) != 0) target = w;
+    }
+    // A page without a control to type into holds the focus on the tab control itself, where
+    // no key does anything.
+    (target != nullptr ? target : this)->setFocus(Qt::OtherFocusReason);
 }
 
 QRect TabControl::tabRect(int i) const {

@@ -20,7 +20,4 @@ QString helpText(const QStringList& combinedHelp, const std::optional<QStringLis
 /// The lines of a GBK text file, CR LF or LF ended. The failure names the path.
 Expected<QStringList> readTextLines(const QString& path);
 
-/// The user's text for a start-up file that is missing or cannot be read.
-QString startupFileMessage(const Failure& failure);
-
 } // namespace m4

@@ -1,8 +1,12 @@
 // The help page's text and the introduction's rich text.
 
-#include "ui/rtf_text.h"
-#include "ui/startup_files.h"
-#include "window_fixture.h"
+#include "startup/rtf_text.h"
+#include "startup/startup_files.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
 
 namespace {
 
@@ -35,7 +39,8 @@ TEST(StartupFilesTest, TextLinesAreReadAsGbkWithEitherLineEnd) {
     EXPECT_FALSE(m4::readTextLines(write("bad.txt", "ok\xff\xff")).ok());
     const auto missing = m4::readTextLines(dir.filePath("none.txt"));
     ASSERT_FALSE(missing.ok());
-    EXPECT_EQ(m4::startupFileMessage(missing.failure()), "找不到文件 " + dir.filePath("none.txt"));
+    EXPECT_EQ(missing.failure().fault, m4::Fault::FileMissing);
+    EXPECT_EQ(missing.failure().file, dir.filePath("none.txt"));
 }
 
 TEST(RtfTest, ReadsGbkBytesUnicodeAndParagraphsSkippingTablesAndBoldFollowsGroups) {

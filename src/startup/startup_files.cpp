@@ -48,17 +48,4 @@ Expected<QStringList> readTextLines(const QString& path) {
     return lines;
 }
 
-QString startupFileMessage(const Failure& failure) {
-    switch (failure.fault) {
-    case Fault::FileMissing:
-        return QString::fromUtf8("找不到文件 ") + failure.file;
-    case Fault::FolderMissing:
-        return QString::fromUtf8("找不到文件夹 ") + failure.file;
-    case Fault::NotGbk:
-        return QString::fromUtf8("文件 ") + failure.file + QString::fromUtf8(" 不是GBK文本");
-    default:
-        return QString::fromUtf8("不能读取文件 ") + failure.file;
-    }
-}
-
 } // namespace m4

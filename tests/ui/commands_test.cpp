@@ -1,0 +1,178 @@
+// The toolbar, the right-click menu, the focus after commands, exit and printing from the window.
+
+#include "ui/platform/picture_box.h"
+#include "ui/printing.h"
+#include "window_fixture.h"
+
+#include <QMenu>
+#include <QTest>
+#include <QTextEdit>
+#include <QToolButton>
+
+namespace {
+
+using m4::ui::StatusPanel;
+using CommandsWindow = WindowFixture;
+
+/// A printer that keeps what it is given, or fails every step.
+class ScriptedPrinter : public m4::ReportPrinter {
+  public:
+    ScriptedPrinter(QStringList* log, bool ready) : log_(log), ready_(ready) {}
+    bool beginDocument(int left, int top) override {
+        return note(QString("begin %1 %2").arg(left).arg(top));
+    }
+    bool emptyLine() override { return note("empty"); }
+    bool text(const QString& text) override { return note(text); }
+    bool endDocument() override { return note("end"); }
+
+  private:
+    bool note(const QString& call) {
+        *log_ << call;
+        return ready_;
+    }
+    QStringList* log_;
+    bool ready_;
+};
+
+TEST_F(CommandsWindow, ToolbarAndMenuRunTheSameCommandsAndOnlyTheToolbarNamesItInPanel2) {
+    start();
+    QStringList captions;
+    for (const char* key : {"new", "save", "run", "print", "exit"}) {
+        auto* button = find<QToolButton>(key);
+        captions << button->text() + "|" + button->toolTip();
+    }
+    EXPECT_EQ(captions, (QStringList{"新建|新建数据文件", "存盘|数据文件存盘", "计算|运行计算作图",
+                                     "打印|打印文本图形", "退出|退出应用程序"}));
+    QStringList items;
+    for (QAction* a : find<QMenu>("MnuRight")->actions())
+        items << (a->isSeparator() ? "-" : a->text());
+    EXPECT_EQ(items, (QStringList{"新建", "存盘", "-", "计算", "打印", "-", "退出"}));
+
+    // Each command from either place; the toolbar names it in panel 2, the menu does not.
+    const struct {
+        const char* key;
+        const char* panel2;
+        const char* message;
+    } commands[] = {{"run", "运行计算作图", "文件名*.INT不对！请查实"},
+                    {"print", "打印文本图形", "尚未计算,无文本和图形打印"},
+                    {"save", "数据文件存盘", "文件名*.INT不对"}};
+    for (const auto& c : commands) {
+        press(c.key);
+        EXPECT_EQ(status(StatusPanel::Command), c.panel2);
+        EXPECT_EQ(takeMessages(), QStringList{c.message});
+        find<QLabel>("command")->setText("before");
+        choose(c.key);
+        EXPECT_EQ(status(StatusPanel::Command), "before");
+        EXPECT_EQ(takeMessages(), QStringList{c.message});
+    }
+    retype(field(0), "unsaved");
+    choose("new");
+    EXPECT_EQ(field(0)->text(), "");
+    // Exit ends at once, unsaved edits or not, from either place, and so does closing.
+    retype(field(0), "unsaved");
+    choose("exit");
+    EXPECT_EQ(quits_, 1);
+    press("exit");
+    w->close();
+    EXPECT_EQ(quits_, 3);
+    EXPECT_EQ(takeMessages(), QStringList());
+}
+
+TEST_F(CommandsWindow, RightButtonOpensTheMenuOverItsAreasOnly) {
+    start();
+    auto* menu = find<QMenu>("MnuRight");
+    EXPECT_EQ(menu->title(), "右键菜单");
+    const auto opens = [&](int page, QWidget* area, Qt::MouseButton mouse) {
+        tabs("SSTab2")->setTab(page);
+        QTest::mouseClick(area, mouse, {}, QPoint(3, 3));
+        const bool shown = menu->isVisible();
+        menu->hide();
+        return shown;
+    };
+    const auto viewport = [&](const char* name) {
+        return find<QAbstractScrollArea>(name)->viewport();
+    };
+    const std::pair<int, QWidget*> areas[] = {
+        {0, w->centralWidget()},        {0, find<QWidget>("Picture2")},
+        {0, find<QWidget>("Picture3")}, {0, viewport("Dir1")},
+        {0, viewport("File1")},         {0, find<QWidget>("SSpic")},
+        {1, viewport("RichTextBox1")},  {2, find<QWidget>("Picture1")},
+        {3, viewport("RichTextBox2")}};
+    for (const auto& [page, area] : areas) {
+        EXPECT_TRUE(opens(page, area, Qt::RightButton)) << area->objectName().toStdString();
+        EXPECT_FALSE(opens(page, area, Qt::LeftButton)) << area->objectName().toStdString();
+    }
+    for (QWidget* other :
+         {static_cast<QWidget*>(grid(0)->viewport()), static_cast<QWidget*>(field(0)),
+          find<QWidget>("Label1(2)"), find<QWidget>("Drive1"),
+          static_cast<QWidget*>(find<QToolButton>("new"))})
+        EXPECT_FALSE(opens(0, other, Qt::RightButton)) << other->objectName().toStdString();
+}
+
+TEST_F(CommandsWindow, FocusStaysWithTheUserSoASpaceNeverRunsACommand) {
+    copyExample();
+    start();
+    // Tab walks on from the last field, round the whole window, never onto a toolbar button.
+    field(14)->setFocus();
+    QStringList walked;
+    for (int i = 0; i < 40; ++i) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        walked << QApplication::focusWidget()->objectName();
+        EXPECT_EQ(qobject_cast<QToolButton*>(QApplication::focusWidget()), nullptr)
+            << walked.join(' ').toStdString();
+    }
+    EXPECT_EQ(walked.first(), "Drive1");
+
+    click("M-4Example.INT");
+    field(5)->setFocus();
+    press("run");
+    ASSERT_EQ(takeMessages(), QStringList());
+    ASSERT_FALSE(pane().isEmpty());
+    for (int round = 0; round < 2; ++round) {
+        QWidget* focus = QApplication::focusWidget();
+        ASSERT_NE(focus, nullptr);
+        EXPECT_EQ(qobject_cast<QToolButton*>(focus), nullptr) << focus->objectName().toStdString();
+        QTest::keyClick(focus, Qt::Key_Space);
+        EXPECT_EQ(field(0)->text(), "示例水库");
+        // Back on the data page, the focus is where the user left it.
+        auto* pages = tabs("SSTab2");
+        QTest::mouseClick(pages, Qt::LeftButton, {}, pages->tabRect(0).center());
+        EXPECT_EQ(QApplication::focusWidget(), field(5));
+        QTest::mouseClick(pages, Qt::LeftButton, {}, pages->tabRect(2 + round).center());
+    }
+}
+
+TEST_F(CommandsWindow, PrintSendsThePaneAndReportsEachFailedStep) {
+    copyExample();
+    copyExample("M-4Typical.INT");
+    start();
+    QStringList log;
+    bool ready = true;
+    printer_ = [&](const QString&) { return std::make_unique<ScriptedPrinter>(&log, ready); };
+
+    click("M-4Example.INT", true);
+    choose("print");
+    const QString report = gbkFile(use("M-4Example.out"));
+    EXPECT_EQ(log, (QStringList{"begin -600 300", "empty", "empty", report, "end"}));
+    EXPECT_EQ(status(StatusPanel::Result), "结果文件M-4Example.out/bmp已打印");
+
+    // A printer that is not there: every step still tried, one message a step, and no claim
+    // that anything printed.
+    ready = false;
+    log.clear();
+    choose("print");
+    EXPECT_EQ(log.size(), 5);
+    EXPECT_EQ(takeMessages(), QStringList(5, "打印机未准备好"));
+    EXPECT_EQ(status(StatusPanel::Result), "打印机未准备好");
+
+    // Another case loaded after the run: the pane still holds, and the status names, the
+    // report of the case that was run.
+    ready = true;
+    log.clear();
+    click("M-4Typical.INT");
+    choose("print");
+    EXPECT_EQ(log, (QStringList{"begin -600 300", "empty", "empty", report, "end"}));
+    EXPECT_EQ(status(StatusPanel::Result), "结果文件M-4Example.out/bmp已打印");
+}
+
+} // namespace

@@ -1,0 +1,121 @@
+// The print command against a real spooler: a CUPS scheduler of the test's own (its own
+// configuration, spool and socket, CUPS_SERVER pointing at it, stopped afterwards), with one
+// queue whose jobs' documents the scheduler keeps in its spool. The machine's printers and the
+// user's default printer are never touched.
+
+#include "common/gbk.h"
+#include "output/case_run.h"
+#include "ui/printing.h"
+#include "window_fixture.h"
+
+#include <QDeadlineTimer>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QStandardPaths>
+#include <QThread>
+
+namespace {
+
+const QString kQueue = "M4Test";
+/// How long the scheduler may take to start, and a job to reach its file (ms).
+constexpr int kWaitMs = 30000;
+constexpr int kPollMs = 100;
+
+QString program(const QString& name) {
+    return QStandardPaths::findExecutable(name, {"/usr/sbin", "/usr/bin", "/sbin", "/bin"});
+}
+
+class PrintSpool : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        for (const char* tool : {"cupsd", "lpadmin", "cupsreject", "lpstat", "pdftotext"})
+            if (program(tool).isEmpty()) GTEST_SKIP() << tool << " is not installed";
+        socket_ = dir_.filePath("cups.sock");
+        write("cupsd.conf", "Listen %1/cups.sock\nWebInterface No\nDefaultAuthType None\n"
+                            "PreserveJobFiles Yes\n<Policy default>\n<Limit All>\n"
+                            "Order deny,allow\n</Limit>\n</Policy>\n");
+        write("cups-files.conf", "FileDevice Yes\nServerRoot %1\nRequestRoot %1/spool\n"
+                                 "CacheDir %1/cache\nStateDir %1/state\nTempDir %1/tmp\n"
+                                 "AccessLog %1/log\nErrorLog %1/log\nPageLog %1/log\n");
+        scheduler_.start(program("cupsd"), {"-f", "-c", dir_.filePath("cupsd.conf"), "-s",
+                                            dir_.filePath("cups-files.conf")});
+        QDeadlineTimer deadline(kWaitMs);
+        while (!run("lpstat", {"-r"}).contains("is running") && !deadline.hasExpired())
+            QThread::msleep(kPollMs);
+        ASSERT_FALSE(deadline.hasExpired()) << "no scheduler: " << bytesOf("log").toStdString();
+        run("lpadmin", {"-p", kQueue, "-E", "-v", "file:///dev/null"});
+        // The program under test finds this scheduler and queue as any program would.
+        qputenv("CUPS_SERVER", socket_.toLocal8Bit());
+        qputenv("PRINTER", kQueue.toLocal8Bit());
+    }
+
+    void TearDown() override {
+        if (scheduler_.state() == QProcess::NotRunning) return;
+        scheduler_.terminate();
+        if (!scheduler_.waitForFinished(5000)) scheduler_.kill();
+        scheduler_.waitForFinished();
+    }
+
+    /// A configuration file, %1 standing for the test's folder.
+    void write(const QString& name, const QString& text) {
+        for (const char* sub : {"spool", "cache", "state", "tmp"}) QDir(dir_.path()).mkpath(sub);
+        QFile file(dir_.filePath(name));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly) &&
+                    file.write(text.arg(dir_.path()).toUtf8()) > 0);
+    }
+    QByteArray bytesOf(const QString& name) const {
+        QFile file(dir_.filePath(name));
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+    /// A CUPS command against this scheduler; its output.
+    QString run(const QString& tool, const QStringList& args) {
+        QProcess process;
+        process.start(program(tool), QStringList{"-h", socket_} + args);
+        process.waitForFinished(10000);
+        return QString::fromLocal8Bit(process.readAllStandardOutput());
+    }
+    /// Print through the default printer: the feedback the command gave.
+    QStringList print(const QString& report) {
+        m4::CupsReportPrinter printer("M-4Example.out");
+        QStringList events;
+        const m4::PrintFeedback feedback{[&](const QString& s) { events << s; },
+                                         [&](const QString& s) { events << "box " + s; }};
+        m4::printResults(printer, report, "M-4Example", feedback);
+        return events;
+    }
+
+    QTemporaryDir dir_;
+    QString socket_;
+    QProcess scheduler_;
+};
+
+TEST_F(PrintSpool, AnAcceptedJobPrintsTheReportAndARefusedOneIsNoPrint) {
+    QTemporaryDir cases;
+    const QString name = "M-4Example.INT";
+    ASSERT_TRUE(QFile::copy(QStringLiteral(M4_EXAMPLES "/") + name, cases.filePath(name)));
+    auto outcome = m4::runCaseFile({cases.path(), name});
+    ASSERT_TRUE(outcome.ok());
+    QFile reportFile(outcome->reportPath);
+    ASSERT_TRUE(reportFile.open(QIODevice::ReadOnly));
+    const QString report = m4::decodeGbk(reportFile.readAll()).value_or(QString());
+
+    EXPECT_EQ(print(report), QStringList{"结果文件M-4Example.out/bmp已打印"});
+    // The job's document as the spooler took it.
+    const QStringList documents = QDir(dir_.filePath("spool")).entryList({"d*-001"}, QDir::Files);
+    ASSERT_EQ(documents.size(), 1);
+    QProcess text;
+    text.start(program("pdftotext"), {dir_.filePath("spool/" + documents[0]), "-"});
+    ASSERT_TRUE(text.waitForFinished(10000));
+    // Extraction spaces out the Chinese characters, each in its two columns: compare without
+    // blanks. The name, the first and the last period's levels and outflows.
+    const QString printed =
+        QString::fromUtf8(text.readAllStandardOutput()).remove(QRegularExpression("\\s"));
+    for (const char* wanted : {"工程名:示例水库", "107.03", "106.38", "399.58", "354.10"})
+        EXPECT_TRUE(printed.contains(wanted)) << wanted << " in " << printed.toStdString();
+
+    // A queue that does not accept jobs: the spooler says no, and so does the command.
+    run("cupsreject", {kQueue});
+    EXPECT_EQ(print(report), (QStringList{"打印机未准备好", "box 打印机未准备好"}));
+}
+
+} // namespace
