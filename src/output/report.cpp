@@ -3,6 +3,7 @@
 #include "format.h"
 
 #include <algorithm>
+#include <cstring>
 #include <string_view>
 
 namespace m4 {
@@ -109,6 +110,20 @@ char* ReportWriter::room(qsizetype n) {
     const qsizetype needed = size_ + n + kFieldSlack;
     if (needed > out_.size()) out_.resize(std::max(needed, 2 * out_.size()));
     return out_.data() + size_;
+}
+
+char* ReportWriter::columnField(LastField& last, char* at, double x, int n) {
+    // The same number in the same width is the same text; -0 and 0 both read 0.00.
+    if (x == last.x && n == last.n) {
+        std::memcpy(at, last.text.data(), last.text.size());
+        return at + n;
+    }
+    char* const end = decimalsField(at, x, n);
+    if (n > kFieldSlack) return end;
+    std::memcpy(last.text.data(), at, last.text.size());
+    last.x = x;
+    last.n = n;
+    return end;
 }
 
 void ReportWriter::endRow(char* end) {
@@ -269,6 +284,7 @@ template <class Row, std::size_t N>
 void ReportWriter::writeOutletTable(const OutletTable& table, const std::vector<Row>& rows,
                                     const std::array<double Row::*, N>& columns) {
     scalarLine(table.label, table.tab, table.key, static_cast<double>(rows.size()));
+    tableColumns_ = {};
     if (!rows.empty()) {
         for (QStringView heading : table.headings) {
             if (heading.isNull()) continue;
@@ -278,7 +294,7 @@ void ReportWriter::writeOutletTable(const OutletTable& table, const std::vector<
         for (const Row& row : rows) {
             char* at = rowRoom();
             for (std::size_t c = 0; c < N; ++c)
-                at = decimalsField(at, row.*columns[c], table.widths[c]);
+                at = columnField(tableColumns_[c], at, row.*columns[c], table.widths[c]);
             endRow(at);
         }
     }
@@ -307,15 +323,21 @@ void ReportWriter::WritePeriodLine(const CaseData& data, const PeriodRecord& rec
     // ends held; the flag then waits for the next period that is not held.
     capFlag_ = capFlag_ || record.capSet;
     char* at = writeUsing(rowRoom(), record.period, kPeriodWidth);
+    // The columns after the period, each of which may repeat from line to line.
+    enum Column { Level, Inflow, Tunnels, Spillways, Orifices, VariableSpillways, Other, Total };
+    const auto field = [&](Column c, double x, int n) {
+        at = columnField(periodColumns_[c], at, x, n);
+    };
     if (record.held) {
-        at = decimalsField(at, data.ZM, kLevelWidth);
-        at = decimalsField(at, record.inflow, kFlowWidth);
+        field(Level, data.ZM, kLevelWidth);
+        field(Inflow, record.inflow, kFlowWidth);
         at = textField(at, kFiveDashGroups);
-        endRow(decimalsField(at, record.inflow, kFlowWidth));
+        field(Total, record.inflow, kFlowWidth);
+        endRow(at);
         return;
     }
-    at = decimalsField(at, record.level, kLevelWidth);
-    at = decimalsField(at, record.inflow, kFlowWidth);
+    field(Level, record.level, kLevelWidth);
+    field(Inflow, record.inflow, kFlowWidth);
     const bool onlyTableOutlets =
         data.G0() == 0 && data.H0() == 0 && data.KK1() == 0 && data.KK0() == 0;
     if (onlyTableOutlets || capFlag_) {
@@ -323,12 +345,14 @@ void ReportWriter::WritePeriodLine(const CaseData& data, const PeriodRecord& rec
         at = textField(at, kFourDashGroups);
         capFlag_ = false;
     } else {
-        for (double v :
-             {record.tunnels, record.spillways, record.orifices, record.variableSpillways})
-            at = decimalsField(at, v, kFlowWidth);
+        field(Tunnels, record.tunnels, kFlowWidth);
+        field(Spillways, record.spillways, kFlowWidth);
+        field(Orifices, record.orifices, kFlowWidth);
+        field(VariableSpillways, record.variableSpillways, kFlowWidth);
     }
-    at = decimalsField(at, record.other, kFlowWidth);
-    endRow(decimalsField(at, record.total, kFlowWidth));
+    field(Other, record.other, kFlowWidth);
+    field(Total, record.total, kFlowWidth);
+    endRow(at);
 }
 
 Expected<QByteArray> ReportWriter::takeBytes() {

@@ -5,12 +5,14 @@
 #include "case/case_data.h"
 #include "common/failure.h"
 #include "common/gbk.h"
+#include "format.h"
 #include "routing/routing_result.h"
 
 #include <QByteArray>
 #include <QString>
 
 #include <array>
+#include <limits>
 #include <optional>
 
 namespace m4 {
@@ -50,6 +52,15 @@ class ReportWriter {
     char* rowRoom() { return room(kMaxRowBytes); }
     /// Ends the line of fields that ends at end.
     void endRow(char* end);
+    /// The last number of a column of a table and its field: coefficients, widths and the held
+    /// level repeat row after row, and then the field is copied rather than written again.
+    struct LastField {
+        double x = std::numeric_limits<double>::quiet_NaN(); ///< none yet: equal to nothing
+        int n = 0;
+        std::array<char, kFieldSlack> text{};
+    };
+    /// Writes a field of two decimals at `at` for a column that may repeat; returns the end.
+    static char* columnField(LastField& last, char* at, double x, int n);
     void text(QStringView text);
     void endLine();
     void tabTo(int position);
@@ -74,6 +85,8 @@ class ReportWriter {
     GbkEncoder gbk_;
     std::optional<QString> unencodable_; ///< the first character GBK could not hold
     qsizetype lineChars_ = 0; ///< characters of the line being written, a Chinese one as one
+    std::array<LastField, 8> tableColumns_;  ///< of the outlet table being written
+    std::array<LastField, 8> periodColumns_; ///< of the period lines after the period
     bool capFlag_ = false;
 };
 
