@@ -59,8 +59,13 @@ class LevelRate {
     const std::optional<Failure>& failure() const { return failure_; }
 
     /// The outlet flows at level Z (m). The last ones are kept: a normal period's record and
-    /// the next period's first stage both ask for the level the period ended at.
+    /// the next period's first stage both ask for the level the period ended at. So are those
+    /// at ZM, where every period after a held one starts.
     const OutletFlows& flowsAt(double Z) {
+        if (Z == data_.ZM) {
+            if (!heldFlows_) heldFlows_ = outlets_.FlowsAt(Z);
+            return *heldFlows_;
+        }
         if (!(lastLevel_ == Z)) {
             lastFlows_ = outlets_.FlowsAt(Z);
             lastLevel_ = Z;
@@ -91,6 +96,7 @@ class LevelRate {
     AreaCurve curve_;
     double lastLevel_ = std::nan(""); ///< m, none yet
     OutletFlows lastFlows_;
+    std::optional<OutletFlows> heldFlows_; ///< at ZM, once asked for
 };
 
 /// The level at the end of period i from the level Zs at its start (m): one classical
