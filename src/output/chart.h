@@ -8,6 +8,7 @@
 #include "routing/routing_result.h"
 
 #include <QColor>
+#include <QFont>
 #include <QImage>
 #include <QPointF>
 #include <QSize>
@@ -45,6 +46,9 @@ struct ChartGeometry {
 /// Everything the chart shows, the file caption "文件：" + bitmapName included.
 ChartGeometry chartGeometry(const CaseData& data, const RoutingResult& result,
                             const QString& bitmapName);
+
+/// The font of the chart's texts on a picture of the given pixel size.
+QFont chartFont(QSize size);
 
 /// The geometry drawn on a white image of the given pixel size.
 QImage renderChart(const ChartGeometry& geometry, QSize size);

@@ -4,9 +4,11 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 #include <limits>
 #include <string>
 #include <string_view>
@@ -198,6 +200,86 @@ char* writeScaledField(char* out, std::uint64_t r, int k, bool negative, int n) 
     }
 }
 
+// Short numbers, the report's own, are written without a loop over their digits: the eight
+// decimal digits of a number below 10^8 are worked out side by side in one 64-bit word and
+// stored a word at a time into a field filled with blanks beforehand.
+static_assert(std::endian::native == std::endian::little,
+              "digit words are laid out low byte first");
+
+/// Digits in one word, and the numbers that have no more.
+constexpr int kWordDigits = 8;
+constexpr std::uint64_t kWordLimit = 100'000'000;
+/// '0' in each byte of a word.
+constexpr std::uint64_t kZeroBytes = 0x3030303030303030;
+constexpr std::array<char, kFieldSlack> kBlankRun = [] {
+    std::array<char, kFieldSlack> blanks{};
+    blanks.fill(' ');
+    return blanks;
+}();
+
+/// The eight digits of v < 10^8 as ASCII, the first digit in the lowest byte, leading zeros
+/// included. v is split into halves of four digits (32-bit lanes), each half into two of two
+/// (16-bit lanes) and each of those into single digits (bytes). A lane never reaches the next
+/// one, so one multiplication divides all lanes at once: x * 10486 >> 20 is x / 100 for
+/// x < 10^4, and x * 103 >> 10 is x / 10 for x < 100.
+inline std::uint64_t eightDigits(std::uint32_t v) {
+    std::uint64_t x = v / 10000 | std::uint64_t{v % 10000} << 32;
+    std::uint64_t high = (x * 10486 >> 20) & 0x0000007f0000007f;
+    x = high | (x - high * 100) << 16;
+    high = (x * 103 >> 10) & 0x000f000f000f000f;
+    x = high | (x - high * 10) << 8;
+    return x + kZeroBytes;
+}
+
+/// The leading zeros of an eightDigits word, but not beyond the digit at index last.
+int leadingZeros(std::uint64_t digits, int last) {
+    const std::uint64_t values = (digits - kZeroBytes) | std::uint64_t{1} << (8 * last);
+    return std::countr_zero(values) / 8;
+}
+
+void storeWord(char* at, std::uint64_t word) {
+    std::memcpy(at, &word, sizeof word);
+}
+
+/// The text of r / 10^k, with k decimals, at least one whole digit and a "-" when negative,
+/// right-aligned in a field of n characters at out; returns the end. Only for r < 10^8, a field
+/// of at most kFieldSlack characters and a text that fits it: null otherwise.
+template <int k> char* writeShortDecimals(char* out, std::uint32_t r, bool negative, int n) {
+    if (n > kFieldSlack) return nullptr;
+    const std::uint64_t digits = eightDigits(r);
+    const int zeros = leadingZeros(digits, kWordDigits - 1 - k);
+    const int significant = kWordDigits - zeros;
+    if (significant + 1 + (negative ? 1 : 0) > n) return nullptr;
+    char* const end = out + n;
+    char* const first = end - significant - 1;
+    std::memcpy(out, kBlankRun.data(), kBlankRun.size());
+    // The whole digits and the decimals from the first significant digit, then the point and
+    // the decimals again one place further right.
+    storeWord(first, digits >> (8 * zeros));
+    storeWord(end - k - 1, '.' | (digits >> (8 * (kWordDigits - k))) << 8);
+    if (negative) first[-1] = '-';
+    return end;
+}
+
+/// Using's field of n characters for a whole number w, |w| < 10^8, at out; null for a field wider
+/// than kFieldSlack or a w outside that range.
+char* writeShortWhole(char* out, double w, int n) {
+    if (!(std::fabs(w) < static_cast<double>(kWordLimit)) || n <= 0 || n > kFieldSlack)
+        return nullptr;
+    const std::uint64_t digits = eightDigits(static_cast<std::uint32_t>(std::fabs(w)));
+    const int significant = kWordDigits - leadingZeros(digits, kWordDigits - 1);
+    if (n <= significant) {
+        // The sign position and leading digits fall off the left of the field.
+        storeWord(out, digits >> (8 * (kWordDigits - n)));
+        return out + n;
+    }
+    char* const first = out + n - significant;
+    std::memcpy(out, kBlankRun.data(), kBlankRun.size());
+    storeWord(first, digits >> (8 * (kWordDigits - significant)));
+    if (w < 0) first[-1] = '-';
+    return out + n;
+}
+
 /// The rightmost n characters of blanks-in-front followed by text, written at out; returns the
 /// end.
 char* writeRight(char* out, std::string_view text, int blanksInFront, int n) {
@@ -246,26 +328,8 @@ void writeDecimals(double x, int k, NumberText& out) {
     writeRounded(fixed, k, x < 0, out);
 }
 
-/// The field of n characters that write lays out, as a text.
-template <class Write> QString fieldText(int n, Write write) {
-    std::string field(static_cast<std::size_t>(std::max(n, 0)), ' ');
-    char* const first = field.data();
-    return QString::fromLatin1(first, write(first) - first);
-}
-
-QString usingText(double x, int decimals, int n) {
-    return fieldText(n, [&](char* out) { return writeUsingDecimals(out, x, decimals, n); });
-}
-
-} // namespace
-
-char* writeUsing(char* out, double x, int n) {
-    return writeRight(out, significantText(std::floor(x + 0.5), NumberForm::SignPosition).view(),
-                      kWholeBlanks, n);
-}
-
-char* writeUsingDecimals(char* out, double x, int decimals, int n) {
-    const int k = std::clamp(decimals, kMinDecimals, kMaxDecimals);
+/// Using1..Using5 of x in a field of n characters at out; returns the end.
+char* writeDecimalsField(char* out, double x, int k, int n) {
     const double a = std::fabs(x);
     // Rounding is monotonic and whole + 1/2 is a double here, so the rounded product m = a * 10^k
     // lies on the same side of each half as the exact product, or on the half itself. Only
@@ -281,6 +345,61 @@ char* writeUsingDecimals(char* out, double x, int decimals, int n) {
     NumberText text;
     writeDecimals(x, k, text);
     return writeRight(out, text.view(), kDecimalBlanks, n);
+}
+
+/// writeDecimalsField with k decimals, quicker for the numbers of the report: magnitudes below
+/// 10^(8 - k) in fields of at most kFieldSlack characters. The rounding is decided as there.
+template <int k> char* writeDecimalsQuickly(char* out, double x, int n) {
+    constexpr double kShortLimit = static_cast<double>(kWordLimit - 1);
+    const double m = std::fabs(x) * kDecimalScale[k];
+    if (m < kShortLimit) {
+        const auto whole = static_cast<std::uint32_t>(m);
+        const double fraction = m - static_cast<double>(whole); // exact
+        if (fraction != 0.5) {
+            const std::uint32_t r = whole + (fraction > 0.5 ? 1 : 0);
+            if (char* end = writeShortDecimals<k>(out, r, x < 0 && r != 0, n)) return end;
+        }
+    }
+    return writeDecimalsField(out, x, k, n);
+}
+
+/// The field of n characters that write lays out, as a text.
+template <class Write> QString fieldText(int n, Write write) {
+    std::string field(static_cast<std::size_t>(std::max(n, 0) + kFieldSlack), ' ');
+    char* const first = field.data();
+    return QString::fromLatin1(first, write(first) - first);
+}
+
+QString usingText(double x, int decimals, int n) {
+    return fieldText(n, [&](char* out) { return writeUsingDecimals(out, x, decimals, n); });
+}
+
+} // namespace
+
+char* writeUsing(char* out, double x, int n) {
+    const double whole = std::floor(x + 0.5);
+    if (char* end = writeShortWhole(out, whole, n)) return end;
+    return writeRight(out, significantText(whole, NumberForm::SignPosition).view(), kWholeBlanks,
+                      n);
+}
+
+char* writeUsing2(char* out, double x, int n) {
+    return writeDecimalsQuickly<2>(out, x, n);
+}
+
+char* writeUsingDecimals(char* out, double x, int decimals, int n) {
+    switch (std::clamp(decimals, kMinDecimals, kMaxDecimals)) {
+    case 1:
+        return writeDecimalsQuickly<1>(out, x, n);
+    case 2:
+        return writeDecimalsQuickly<2>(out, x, n);
+    case 3:
+        return writeDecimalsQuickly<3>(out, x, n);
+    case 4:
+        return writeDecimalsQuickly<4>(out, x, n);
+    default:
+        return writeDecimalsQuickly<5>(out, x, n);
+    }
 }
 
 QString Using(double x, int n) {

@@ -23,10 +23,18 @@ QString NumPlain(double x);
 /// NumStr(x) and one blank.
 QString NumItem(double x);
 
-/// Writes Using(x, n) at out, which has room for n characters, and returns the end of what it
-/// wrote: the report lays its lines out in place, so no number needs a string of its own.
+/// Characters past the end of its field that writeUsing and writeUsingDecimals may overwrite:
+/// short numbers are stored a machine word at a time.
+inline constexpr int kFieldSlack = 16;
+
+/// Writes Using(x, n) at out and returns the end of what it wrote: the report lays its lines
+/// out in place, so no number needs a string of its own. out has room for n + kFieldSlack
+/// characters; those after the returned end are left undefined.
 char* writeUsing(char* out, double x, int n);
-/// Writes Using1..Using5 (decimals 1..5) of x in n characters at out; returns the end.
+/// Writes Using1..Using5 (decimals 1..5) of x in n characters at out, with the same room;
+/// returns the end.
 char* writeUsingDecimals(char* out, double x, int decimals, int n);
+/// writeUsingDecimals with two decimals, the report's numbers.
+char* writeUsing2(char* out, double x, int n);
 
 } // namespace m4

@@ -3,6 +3,7 @@
 #include "format.h"
 
 #include <algorithm>
+#include <cstring>
 #include <string_view>
 
 namespace m4 {
@@ -21,8 +22,6 @@ constexpr int kInflowsPerLine = 7;
 constexpr int kInflowWidth = 10;
 /// Where the two section titles start.
 constexpr int kTitleTab = 30;
-/// Every number of the report's tables has two decimals.
-constexpr int kDecimals = 2;
 
 /// Bytes a report takes at most, for reserving it in one piece.
 constexpr qsizetype kFixedPartBytes = 6000;
@@ -90,52 +89,69 @@ bool isAscii(QStringView text) {
     return true;
 }
 
+/// A number of the report's tables, all of which have two decimals.
+char* decimalsField(char* at, double x, int n) {
+    return writeUsing2(at, x, n);
+}
+
+char* textField(char* at, std::string_view text) {
+    return std::copy(text.begin(), text.end(), at);
+}
+
+char* lineEnd(char* at) {
+    *at++ = '\r';
+    *at++ = '\n';
+    return at;
+}
+
 } // namespace
+
+char* ReportWriter::room(qsizetype n) {
+    const qsizetype needed = size_ + n + kFieldSlack;
+    if (needed > out_.size()) out_.resize(std::max(needed, 2 * out_.size()));
+    return out_.data() + size_;
+}
+
+char* ReportWriter::columnField(LastField& last, char* at, double x, int n) {
+    // The same number in the same width is the same text; -0 and 0 both read 0.00.
+    if (x == last.x && n == last.n) {
+        std::memcpy(at, last.text.data(), last.text.size());
+        return at + n;
+    }
+    char* const end = decimalsField(at, x, n);
+    if (n > kFieldSlack) return end;
+    std::memcpy(last.text.data(), at, last.text.size());
+    last.x = x;
+    last.n = n;
+    return end;
+}
+
+void ReportWriter::endRow(char* end) {
+    size_ = lineEnd(end) - out_.data();
+    lineChars_ = 0;
+}
 
 void ReportWriter::text(QStringView text) {
     lineChars_ += text.size();
     if (isAscii(text)) {
-        for (QChar c : text) out_.append(static_cast<char>(c.unicode()));
+        char* at = room(text.size());
+        for (QChar c : text) *at++ = static_cast<char>(c.unicode());
+        size_ += text.size();
         return;
     }
     qsizetype bad = 0;
-    if (!gbk_.append(text, out_, &bad) && !unencodable_) unencodable_ = characterAt(text, bad);
+    encoded_.clear();
+    if (!gbk_.append(text, encoded_, &bad)) {
+        if (!unencodable_) unencodable_ = characterAt(text, bad);
+        return;
+    }
+    std::copy(encoded_.cbegin(), encoded_.cend(), room(encoded_.size()));
+    size_ += encoded_.size();
 }
 
 void ReportWriter::endLine() {
-    out_.append("\r\n");
+    size_ = lineEnd(room(2)) - out_.data();
     lineChars_ = 0;
-}
-
-char* ReportWriter::rowRoom(int n) {
-    // The report's fields are at most 15 characters wide; a line that would not fit goes on
-    // in out_.
-    if (rowSize_ + static_cast<std::size_t>(n) > row_.size()) {
-        out_.append(row_.data(), static_cast<qsizetype>(rowSize_));
-        lineChars_ += static_cast<qsizetype>(rowSize_);
-        rowSize_ = 0;
-    }
-    return row_.data() + rowSize_;
-}
-
-void ReportWriter::decimalsField(double x, int n) {
-    rowSize_ =
-        static_cast<std::size_t>(writeUsingDecimals(rowRoom(n), x, kDecimals, n) - row_.data());
-}
-
-void ReportWriter::wholeField(double x, int n) {
-    rowSize_ = static_cast<std::size_t>(writeUsing(rowRoom(n), x, n) - row_.data());
-}
-
-void ReportWriter::rowText(std::string_view text) {
-    char* at = rowRoom(static_cast<int>(text.size()));
-    rowSize_ = static_cast<std::size_t>(std::copy(text.begin(), text.end(), at) - row_.data());
-}
-
-void ReportWriter::endRow() {
-    out_.append(row_.data(), static_cast<qsizetype>(rowSize_));
-    rowSize_ = 0;
-    endLine();
 }
 
 void ReportWriter::tabTo(int position) {
@@ -143,7 +159,8 @@ void ReportWriter::tabTo(int position) {
     // gets nothing.
     const qsizetype blanks = position - 1 - lineChars_;
     if (blanks <= 0) return;
-    out_.append(blanks, ' ');
+    std::fill_n(room(blanks), blanks, ' ');
+    size_ += blanks;
     lineChars_ += blanks;
 }
 
@@ -199,7 +216,7 @@ void ReportWriter::WriteReportHead(const CaseData& data) {
 }
 
 void ReportWriter::WriteOriginalData(const CaseData& data) {
-    out_.reserve(out_.size() + reportSizeEstimate(data));
+    room(reportSizeEstimate(data));
     sectionTitle(u"一.原始数据:");
     projectLine(u" 工程名:", u"   频率:", data);
     blankLine();
@@ -221,14 +238,18 @@ void ReportWriter::writeCurve(const CaseData& data) {
     endLine();
     text(u"     ZP            F               ZP            F");
     endLine();
+    char* at = rowRoom();
     for (std::size_t i = 0; i < data.curve.size(); ++i) {
         // Points are numbered from 1: odd points open a line, even ones close it.
         const bool opensLine = i % kPointsPerLine == 0;
-        decimalsField(data.curve[i].ZP, opensLine ? kFirstLevelWidth : kCurveWidth);
-        decimalsField(data.curve[i].F, kCurveWidth);
-        if (!opensLine) endRow();
+        at = decimalsField(at, data.curve[i].ZP, opensLine ? kFirstLevelWidth : kCurveWidth);
+        at = decimalsField(at, data.curve[i].F, kCurveWidth);
+        if (!opensLine) {
+            endRow(at);
+            at = rowRoom();
+        }
     }
-    endRow();
+    endRow(at);
     blankLine();
 }
 
@@ -237,11 +258,15 @@ void ReportWriter::writeHydrograph(const CaseData& data) {
     scalarLine(u" 时段间隔(秒)", 37, u"T=", data.T);
     text(u" 洪水过程(立方米/秒):");
     endLine();
+    char* at = rowRoom();
     for (std::size_t i = 0; i < data.QL.size(); ++i) {
-        decimalsField(data.QL[i], kInflowWidth);
-        if (i % kInflowsPerLine == 0) endRow();
+        at = decimalsField(at, data.QL[i], kInflowWidth);
+        if (i % kInflowsPerLine == 0) {
+            endRow(at);
+            at = rowRoom();
+        }
     }
-    endRow();
+    endRow(at);
     blankLine();
 }
 
@@ -259,6 +284,7 @@ template <class Row, std::size_t N>
 void ReportWriter::writeOutletTable(const OutletTable& table, const std::vector<Row>& rows,
                                     const std::array<double Row::*, N>& columns) {
     scalarLine(table.label, table.tab, table.key, static_cast<double>(rows.size()));
+    tableColumns_ = {};
     if (!rows.empty()) {
         for (QStringView heading : table.headings) {
             if (heading.isNull()) continue;
@@ -266,8 +292,10 @@ void ReportWriter::writeOutletTable(const OutletTable& table, const std::vector<
             endLine();
         }
         for (const Row& row : rows) {
-            for (std::size_t c = 0; c < N; ++c) decimalsField(row.*columns[c], table.widths[c]);
-            endRow();
+            char* at = rowRoom();
+            for (std::size_t c = 0; c < N; ++c)
+                at = columnField(tableColumns_[c], at, row.*columns[c], table.widths[c]);
+            endRow(at);
         }
     }
     switch (table.after) {
@@ -294,40 +322,47 @@ void ReportWriter::WritePeriodLine(const CaseData& data, const PeriodRecord& rec
     // The run may have cut the total to QA in any evaluation of this period, also one that
     // ends held; the flag then waits for the next period that is not held.
     capFlag_ = capFlag_ || record.capSet;
-    wholeField(record.period, kPeriodWidth);
+    char* at = writeUsing(rowRoom(), record.period, kPeriodWidth);
+    // The columns after the period, each of which may repeat from line to line.
+    enum Column { Level, Inflow, Tunnels, Spillways, Orifices, VariableSpillways, Other, Total };
+    const auto field = [&](Column c, double x, int n) {
+        at = columnField(periodColumns_[c], at, x, n);
+    };
     if (record.held) {
-        decimalsField(data.ZM, kLevelWidth);
-        decimalsField(record.inflow, kFlowWidth);
-        rowText(kFiveDashGroups);
-        decimalsField(record.inflow, kFlowWidth);
-        endRow();
+        field(Level, data.ZM, kLevelWidth);
+        field(Inflow, record.inflow, kFlowWidth);
+        at = textField(at, kFiveDashGroups);
+        field(Total, record.inflow, kFlowWidth);
+        endRow(at);
         return;
     }
-    decimalsField(record.level, kLevelWidth);
-    decimalsField(record.inflow, kFlowWidth);
+    field(Level, record.level, kLevelWidth);
+    field(Inflow, record.inflow, kFlowWidth);
     const bool onlyTableOutlets =
         data.G0() == 0 && data.H0() == 0 && data.KK1() == 0 && data.KK0() == 0;
     if (onlyTableOutlets || capFlag_) {
         // A capped total is not the sum of the outlet flows, so they are not shown.
-        rowText(kFourDashGroups);
+        at = textField(at, kFourDashGroups);
         capFlag_ = false;
     } else {
-        for (double v :
-             {record.tunnels, record.spillways, record.orifices, record.variableSpillways})
-            decimalsField(v, kFlowWidth);
+        field(Tunnels, record.tunnels, kFlowWidth);
+        field(Spillways, record.spillways, kFlowWidth);
+        field(Orifices, record.orifices, kFlowWidth);
+        field(VariableSpillways, record.variableSpillways, kFlowWidth);
     }
-    decimalsField(record.other, kFlowWidth);
-    decimalsField(record.total, kFlowWidth);
-    endRow();
+    field(Other, record.other, kFlowWidth);
+    field(Total, record.total, kFlowWidth);
+    endRow(at);
 }
 
-Expected<QByteArray> ReportWriter::bytes() const {
+Expected<QByteArray> ReportWriter::takeBytes() {
     if (unencodable_) {
         Failure failure{Fault::ReportNotWritten, {}, 0, *unencodable_};
         failure.cause = FileCause::NoGbkForm;
         return failure;
     }
-    return out_;
+    out_.truncate(size_);
+    return std::move(out_);
 }
 
 Expected<QByteArray> reportBytes(const CaseData& data, const RoutingResult& result,
@@ -338,7 +373,7 @@ Expected<QByteArray> reportBytes(const CaseData& data, const RoutingResult& resu
     writer.WriteOriginalData(data);
     writer.WriteResultsHead();
     for (const PeriodRecord& record : result.records) writer.WritePeriodLine(data, record);
-    return writer.bytes();
+    return writer.takeBytes();
 }
 
 QString reportText(const CaseData& data, const RoutingResult& result, const QString& reportName) {

@@ -5,14 +5,15 @@
 #include "case/case_data.h"
 #include "common/failure.h"
 #include "common/gbk.h"
+#include "format.h"
 #include "routing/routing_result.h"
 
 #include <QByteArray>
 #include <QString>
 
 #include <array>
+#include <limits>
 #include <optional>
-#include <string_view>
 
 namespace m4 {
 
@@ -29,8 +30,9 @@ class ReportWriter {
     void WriteResultsHead();
     /// One period line; reads and clears the cap flag as the layout requires.
     void WritePeriodLine(const CaseData& data, const PeriodRecord& record);
-    /// The report's bytes, or the first character written that GBK cannot hold.
-    Expected<QByteArray> bytes() const;
+    /// The report's bytes, or the first character written that GBK cannot hold; ends the
+    /// writing.
+    Expected<QByteArray> takeBytes();
 
     /// How the input data show one table of outlet works: the count line, the column
     /// headings, the width of each column and what follows the table.
@@ -44,14 +46,23 @@ class ReportWriter {
     };
 
   private:
+    /// Where the next n bytes go, with room for a number field's slack after them.
+    char* room(qsizetype n);
+    /// Where a line of number fields goes: it is laid out in place, then closed by endRow.
+    char* rowRoom() { return room(kMaxRowBytes); }
+    /// Ends the line of fields that ends at end.
+    void endRow(char* end);
+    /// The last number of a column of a table and its field: coefficients, widths and the held
+    /// level repeat row after row, and then the field is copied rather than written again.
+    struct LastField {
+        double x = std::numeric_limits<double>::quiet_NaN(); ///< none yet: equal to nothing
+        int n = 0;
+        std::array<char, kFieldSlack> text{};
+    };
+    /// Writes a field of two decimals at `at` for a column that may repeat; returns the end.
+    static char* columnField(LastField& last, char* at, double x, int n);
     void text(QStringView text);
-    /// Where the next n characters of a table line go.
-    char* rowRoom(int n);
-    void decimalsField(double x, int n);
-    void wholeField(double x, int n);
-    void rowText(std::string_view text);
     void endLine();
-    void endRow();
     void tabTo(int position);
     void blankLine();
     void scalarLine(QStringView label, int tab, QStringView key, double value);
@@ -64,13 +75,18 @@ class ReportWriter {
     void writeOutletTable(const OutletTable& table, const std::vector<Row>& rows,
                           const std::array<double Row::*, N>& columns);
 
+    /// The longest line of number fields, line end included, with room to spare.
+    static constexpr qsizetype kMaxRowBytes = 128;
+
+    /// The report's bytes are out_[0, size_); what follows is room to write in.
     QByteArray out_;
+    qsizetype size_ = 0;
+    QByteArray encoded_; ///< a text's GBK bytes on their way to out_
     GbkEncoder gbk_;
     std::optional<QString> unencodable_; ///< the first character GBK could not hold
-    /// The numbers of a table line are laid out here, then go to out_ in one piece.
-    std::array<char, 256> row_{};
-    std::size_t rowSize_ = 0;
     qsizetype lineChars_ = 0; ///< characters of the line being written, a Chinese one as one
+    std::array<LastField, 8> tableColumns_;  ///< of the outlet table being written
+    std::array<LastField, 8> periodColumns_; ///< of the period lines after the period
     bool capFlag_ = false;
 };
 

@@ -37,31 +37,22 @@ AreaCurve::AreaCurve(const std::vector<CurvePoint>& curve) : curve_(curve) {
 }
 
 Expected<double> AreaCurve::AreaAt(double Z) {
-    // Every interval holding Z takes part in the lookup, so a zero-width one spoils it even
-    // when a later interval would supply the area.
+    if (const double* area = areaOrNull(Z)) return *area;
     if (const int f = flat_.find(Z); f >= 0) {
         Failure failure{Fault::CurveZeroWidth};
         failure.number = flatToInterval_[static_cast<std::size_t>(f)] + 1;
         failure.level = Z;
         return failure;
     }
-    if (const int i = intervals_.find(Z); i >= 0) {
-        const CurvePoint& a = curve_[static_cast<std::size_t>(i)];
-        const CurvePoint& b = curve_[static_cast<std::size_t>(i) + 1];
-        lastArea_ = a.F + ((b.F - a.F) * (Z - a.ZP)) / (b.ZP - a.ZP);
+    Failure failure{Fault::StartOutsideCurve};
+    failure.level = Z;
+    if (const std::optional<std::size_t> fall = fallAround(curve_, Z)) {
+        failure.fault = Fault::CurveFalls;
+        failure.number = static_cast<int>(*fall) + 1;
+        failure.other = static_cast<int>(*fall);
+        failure.values = {curve_[*fall].ZP, curve_[*fall - 1].ZP};
     }
-    if (!lastArea_) {
-        Failure failure{Fault::StartOutsideCurve};
-        failure.level = Z;
-        if (const std::optional<std::size_t> fall = fallAround(curve_, Z)) {
-            failure.fault = Fault::CurveFalls;
-            failure.number = static_cast<int>(*fall) + 1;
-            failure.other = static_cast<int>(*fall);
-            failure.values = {curve_[*fall].ZP, curve_[*fall - 1].ZP};
-        }
-        return failure;
-    }
-    return *lastArea_;
+    return failure;
 }
 
 } // namespace m4

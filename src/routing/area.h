@@ -23,6 +23,18 @@ class AreaCurve {
     /// last area is returned. Fails when there is no last area yet or when Z meets two nodes
     /// of the same level, which would divide zero by zero.
     Expected<double> AreaAt(double Z);
+    /// The area AreaAt gives, or null where it fails; the run asks this four times a period.
+    const double* areaOrNull(double Z) {
+        // Every interval holding Z takes part in the lookup, so a zero-width one spoils it even
+        // when a later interval would supply the area.
+        if (flat_.find(Z) >= 0) return nullptr;
+        if (const int i = intervals_.find(Z); i >= 0) {
+            const CurvePoint& a = curve_[static_cast<std::size_t>(i)];
+            const CurvePoint& b = curve_[static_cast<std::size_t>(i) + 1];
+            lastArea_ = a.F + ((b.F - a.F) * (Z - a.ZP)) / (b.ZP - a.ZP);
+        }
+        return lastArea_ ? &*lastArea_ : nullptr;
+    }
 
   private:
     const std::vector<CurvePoint>& curve_;

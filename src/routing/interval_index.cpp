@@ -15,9 +15,24 @@ bool holdsSomething(const IntervalIndex::Range& r, IntervalIndex::Ends ends) {
     return ends == IntervalIndex::Ends::Closed ? r.lo <= r.hi : r.lo < r.hi;
 }
 
+/// Whether every range holds some level and neither end falls from one range to the next in
+/// list order, as in a table listed by level.
+bool ascending(const std::vector<IntervalIndex::Range>& ranges, IntervalIndex::Ends ends) {
+    for (std::size_t i = 0; i < ranges.size(); ++i) {
+        if (!holdsSomething(ranges[i], ends)) return false;
+        if (i > 0 && !(ranges[i - 1].lo <= ranges[i].lo && ranges[i - 1].hi <= ranges[i].hi))
+            return false;
+    }
+    return true;
+}
+
 } // namespace
 
 IntervalIndex::IntervalIndex(const std::vector<Range>& ranges, Ends ends, Winner winner) {
+    if (ascending(ranges, ends)) {
+        indexAscending(ranges, ends, winner);
+        return;
+    }
     const std::vector<int> rank = rankEnds(ranges, ends);
     const int slots = 2 * static_cast<int>(values_.size()) + 1;
     winners_.assign(static_cast<std::size_t>(slots), -1);
@@ -46,6 +61,39 @@ IntervalIndex::IntervalIndex(const std::vector<Range>& ranges, Ends ends, Winner
         for (int s = findFree(first); s <= last; s = findFree(s)) {
             winners_[static_cast<std::size_t>(s)] = i;
             nextFree[static_cast<std::size_t>(s)] = s + 1;
+        }
+    }
+}
+
+void IntervalIndex::indexAscending(const std::vector<Range>& ranges, Ends ends, Winner winner) {
+    // With both ends ascending, the ranges holding a level are those from the first whose upper
+    // end reaches it to the last whose lower end does; when the last one does not hold the
+    // level, no earlier one does, and the same for the first one and later ones. One walk up
+    // the slots with a pointer into the list finds every winner.
+    const std::size_t n = ranges.size();
+    values_.reserve(2 * n);
+    for (std::size_t lower = 0, upper = 0; lower < n || upper < n;) {
+        const bool takeLower = upper == n || (lower < n && ranges[lower].lo <= ranges[upper].hi);
+        const double v = takeLower ? ranges[lower++].lo : ranges[upper++].hi;
+        if (values_.empty() || values_.back() != v) values_.push_back(v);
+    }
+    const std::size_t m = values_.size();
+    winners_.assign(2 * m + 1, -1);
+    const bool closed = ends == Ends::Closed;
+    std::size_t i = 0; // Last: ranges [0, i) start at or below the level; First: the candidate
+    for (std::size_t j = 0; j < m; ++j) {
+        const double v = values_[j];
+        // Slot 2j, the levels between values_[j - 1] and v, then slot 2j + 1, v itself.
+        if (winner == Winner::Last) {
+            if (i > 0 && ranges[i - 1].hi >= v) winners_[2 * j] = static_cast<int>(i - 1);
+            while (i < n && ranges[i].lo <= v) ++i;
+            if (i > 0 && (closed ? v <= ranges[i - 1].hi : v < ranges[i - 1].hi))
+                winners_[2 * j + 1] = static_cast<int>(i - 1);
+        } else {
+            while (i < n && ranges[i].hi < v) ++i;
+            if (i < n && ranges[i].lo < v) winners_[2 * j] = static_cast<int>(i);
+            while (!closed && i < n && ranges[i].hi <= v) ++i;
+            if (i < n && ranges[i].lo <= v) winners_[2 * j + 1] = static_cast<int>(i);
         }
     }
 }
@@ -111,7 +159,7 @@ int IntervalIndex::positionOf(double z) const {
     return lastPosition_;
 }
 
-int IntervalIndex::find(double z) const {
+int IntervalIndex::findElsewhere(double z) const {
     if (values_.empty() || std::isnan(z)) return -1;
     const int j = positionOf(z);
     const bool atValue =

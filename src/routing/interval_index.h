@@ -29,9 +29,27 @@ class IntervalIndex {
     IntervalIndex(const std::vector<Range>& ranges, Ends ends, Winner winner);
 
     /// Position in the list of the winning range that holds z, or -1 when none does.
-    int find(double z) const;
+    int find(double z) const {
+        // A level moves little from one evaluation to the next, so its position lies a few
+        // steps from the last one: above the level below it, at or below the one there. A
+        // longer way, or an undefined level, takes the search.
+        auto j = static_cast<std::size_t>(lastPosition_);
+        const std::size_t n = values_.size();
+        for (int steps = 0; j < n && values_[j] < z; ++j)
+            if (++steps > kNearSteps) return findElsewhere(z);
+        for (int steps = 0; j > 0 && !(values_[j - 1] < z); --j)
+            if (++steps > kNearSteps) return findElsewhere(z);
+        lastPosition_ = static_cast<int>(j);
+        return winners_[2 * j + (j < n && values_[j] == z ? 1 : 0)];
+    }
 
   private:
+    /// Positions find steps through before it searches.
+    static constexpr int kNearSteps = 4;
+    /// The index of ranges whose ends both ascend in list order, built in one walk.
+    void indexAscending(const std::vector<Range>& ranges, Ends ends, Winner winner);
+    /// find for a level away from the last position.
+    int findElsewhere(double z) const;
     /// Fills values_ with the distinct end levels and gives each end its place among them:
     /// entry 2i for the lower end of range i, 2i + 1 for its upper end.
     std::vector<int> rankEnds(const std::vector<Range>& ranges, Ends ends);

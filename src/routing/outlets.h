@@ -5,6 +5,8 @@
 #include "case/case_data.h"
 #include "interval_index.h"
 
+#include <vector>
+
 namespace m4 {
 
 /// The discharge of each kind of outlet at one level, m3/s.
@@ -47,8 +49,24 @@ class OutletWorks {
     /// All five at level Z.
     OutletFlows FlowsAt(double Z) const;
 
+    /// A tunnel with the parts of its formulas that do not depend on the level worked out once,
+    /// each as the formula computes it.
+    struct TunnelTerms {
+        double C1;              ///< inlet bottom, m
+        double freeTop;         ///< C1 + 1.15 A1: the level where the inlet fills, m
+        double freeCoefficient; ///< 0.35 B1
+        double C11, A11;        ///< gate bottom and height, m
+        double gateCoefficient; ///< M11 B11 A11
+        double GM;              ///< discharge limit, m3/s
+    };
+
   private:
     const CaseData& data_;
+    std::vector<TunnelTerms> tunnels_;
+    std::vector<double> spillwayCoefficients_;      ///< M2 B2 of each spillway
+    std::vector<double> orificeCoefficients_;       ///< MM BB AA of each orifice state
+    std::vector<double> spillwayStateCoefficients_; ///< MM DD of each variable spillway state
+    std::vector<double> dischargeSlopes_;           ///< of each segment of the table, m3/s per m
     IntervalIndex orificeStates_;
     IntervalIndex spillwayStates_;
     IntervalIndex dischargeSegments_;

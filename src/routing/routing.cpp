@@ -5,6 +5,8 @@
 #include "round2.h"
 
 #include <cmath>
+#include <optional>
+#include <utility>
 
 namespace m4 {
 namespace {
@@ -41,29 +43,29 @@ class LevelRate {
     LevelRate(const CaseData& data, const OutletWorks& outlets)
         : data_(data), outlets_(outlets), curve_(data.curve) {}
 
-    /// Rate of rise (m/s) at level Z (m) with inflow Qin (m3/s), or why there is none.
-    Expected<double> operator()(double Z, double Qin, int period, bool& capSet) {
-        if (!std::isfinite(Z)) return notFinite(period);
-        const Expected<double> area = curve_.AreaAt(Z); // 10^4 m2
-        if (!area) return area.failure();
+    /// Rate of rise (m/s) at level Z (m) with inflow Qin (m3/s). When there is none the result
+    /// is not a number and failure() says why.
+    double operator()(double Z, double Qin, int period, bool& capSet) {
+        const double* area = std::isfinite(Z) ? curve_.areaOrNull(Z) : nullptr; // 10^4 m2
+        if (!area || !std::isfinite(*area) || !(*area > 0)) return fail(areaFailure(Z, period));
         const double F = *area;
-        if (!std::isfinite(F)) return notFinite(period);
-        if (!(F > 0)) {
-            Failure failure{Fault::AreaNotPositive};
-            failure.level = Z;
-            failure.area = F;
-            return failure;
-        }
         const double total = totalOutflow(flowsAt(Z), data_.W); // m3/s
-        if (!std::isfinite(total)) return notFinite(period);
+        if (!std::isfinite(total)) return fail(notFinite(period));
         const double rate = ((Qin - capped(total, data_.QA, capSet)) / F) / kAreaUnit; // m/s
-        if (!std::isfinite(rate)) return notFinite(period);
+        if (!std::isfinite(rate)) return fail(notFinite(period));
         return rate;
     }
+    /// Why the last rate failed, once one has.
+    const std::optional<Failure>& failure() const { return failure_; }
 
     /// The outlet flows at level Z (m). The last ones are kept: a normal period's record and
-    /// the next period's first stage both ask for the level the period ended at.
+    /// the next period's first stage both ask for the level the period ended at. So are those
+    /// at ZM, where every period after a held one starts.
     const OutletFlows& flowsAt(double Z) {
+        if (Z == data_.ZM) {
+            if (!heldFlows_) heldFlows_ = outlets_.FlowsAt(Z);
+            return *heldFlows_;
+        }
         if (!(lastLevel_ == Z)) {
             lastFlows_ = outlets_.FlowsAt(Z);
             lastLevel_ = Z;
@@ -72,11 +74,29 @@ class LevelRate {
     }
 
   private:
+    double fail(Failure failure) {
+        failure_ = std::move(failure);
+        return std::nan("");
+    }
+    /// Why level Z has no usable area.
+    Failure areaFailure(double Z, int period) {
+        if (!std::isfinite(Z)) return notFinite(period);
+        const Expected<double> area = curve_.AreaAt(Z); // the same lookup again, with its reason
+        if (!area) return area.failure();
+        if (!std::isfinite(*area)) return notFinite(period);
+        Failure failure{Fault::AreaNotPositive};
+        failure.level = Z;
+        failure.area = *area;
+        return failure;
+    }
+
     const CaseData& data_;
     const OutletWorks& outlets_;
+    std::optional<Failure> failure_;
     AreaCurve curve_;
     double lastLevel_ = std::nan(""); ///< m, none yet
     OutletFlows lastFlows_;
+    std::optional<OutletFlows> heldFlows_; ///< at ZM, once asked for
 };
 
 /// The level at the end of period i from the level Zs at its start (m): one classical
@@ -87,20 +107,16 @@ Expected<double> rungeKuttaStep(LevelRate& levelRate, const CaseData& data, int 
     const double qStart = data.QL[static_cast<std::size_t>(i) - 1]; // m3/s
     const double qEnd = data.QL[static_cast<std::size_t>(i)];       // m3/s
     const double qMid = (qStart + qEnd) / 2;                        // m3/s
-    const auto k = [&](double Z, double Qin) -> Expected<double> {
-        const Expected<double> rate = levelRate(Z, Qin, i, capSet);
-        if (!rate) return rate;
-        return T * *rate;
-    };
-    const Expected<double> k1 = k(Zs, qStart);
-    if (!k1) return k1;
-    const Expected<double> k2 = k(Zs + *k1 / 2, qMid);
-    if (!k2) return k2;
-    const Expected<double> k3 = k(Zs + *k2 / 2, qMid);
-    if (!k3) return k3;
-    const Expected<double> k4 = k(Zs + *k3, qEnd);
-    if (!k4) return k4;
-    const double Zn = Zs + (*k1 + 2 * *k2 + 2 * *k3 + *k4) / 6; // m
+    const auto k = [&](double Z, double Qin) { return T * levelRate(Z, Qin, i, capSet); };
+    const double k1 = k(Zs, qStart);
+    if (levelRate.failure()) return *levelRate.failure();
+    const double k2 = k(Zs + k1 / 2, qMid);
+    if (levelRate.failure()) return *levelRate.failure();
+    const double k3 = k(Zs + k2 / 2, qMid);
+    if (levelRate.failure()) return *levelRate.failure();
+    const double k4 = k(Zs + k3, qEnd);
+    if (levelRate.failure()) return *levelRate.failure();
+    const double Zn = Zs + (k1 + 2 * k2 + 2 * k3 + k4) / 6; // m
     if (!std::isfinite(Zn)) return notFinite(i);
     return Zn;
 }

@@ -4,7 +4,11 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFontMetricsF>
 #include <QHash>
+#include <QLineF>
+#include <QPainter>
+#include <QPen>
 #include <QTemporaryDir>
 
 #include <algorithm>
@@ -197,6 +201,51 @@ TEST_F(ChartImage, CurvesInTheirColoursOnWhiteAndTextsScaledToStayLegible) {
     water.texts = {{"水", 10, 10}};
     fire.texts = {{"火", 10, 10}};
     EXPECT_NE(renderChart(water, {200, 100}), renderChart(fire, {200, 100}));
+}
+
+/// The chart as a painter draws it plainly: each segment and each text on its own.
+QImage plainChart(const ChartGeometry& g, QSize size) {
+    QImage image(size, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    const auto px = [&](double x) { return x * size.width() / kChartWidth; };
+    const auto py = [&](double y) { return y * size.height() / kChartHeight; };
+    for (const ChartSegment& s : g.segments) {
+        QPen pen{QColor::fromRgb(s.colour)};
+        pen.setCosmetic(true);
+        painter.setPen(pen);
+        painter.drawLine(
+            QLineF(px(double{s.x1}), py(double{s.y1}), px(double{s.x2}), py(double{s.y2})));
+    }
+    const QFont font = chartFont(size);
+    painter.setFont(font);
+    painter.setPen(Qt::black);
+    const double ascent = QFontMetricsF(font, &image).ascent();
+    for (const ChartText& t : g.texts) painter.drawText(QPointF(px(t.x), py(t.y) + ascent), t.text);
+    return image;
+}
+
+TEST_F(ChartImage, ThousandsOfPeriodsGiveThePixelsOfEachLineAndTextDrawnOnItsOwn) {
+    // Labels a fraction of a pixel apart, and curves that leave the picture at the bottom.
+    std::vector<double> QL, Z, Q;
+    for (int i = 0; i <= 32766; ++i) {
+        QL.push_back(1000 + 900 * std::sin(i / 700.0) + (i % 7) * 13.7);
+        Q.push_back(QL.back() - 1500 + 9 * std::sin(i / 3.0));
+        Z.push_back(100 + 30 * std::sin(i / 5000.0) + (i % 2) * 0.03);
+    }
+    // The same digits drawn again on one spot, and once more a little lower.
+    ChartGeometry stacked;
+    for (int i = 0; i < 3000; ++i) stacked.texts.push_back({" 7", 100 + i * 1e-4, 222});
+    stacked.texts.push_back({" 7", 100, 212});
+    for (const ChartGeometry& g : {chartOf(QL, Z, Q, 110), stacked})
+        for (QSize size : {QSize(613, 383), QSize(1226, 766), QSize(280, 170)}) {
+            const QImage drawn = renderChart(g, size), plain = plainChart(g, size);
+            int differing = 0;
+            for (int y = 0; y < size.height(); ++y)
+                for (int x = 0; x < size.width(); ++x)
+                    differing += drawn.pixel(x, y) != plain.pixel(x, y);
+            EXPECT_EQ(differing, 0) << size.width() << "x" << size.height();
+        }
 }
 
 TEST_F(ChartImage, SavedAsA24BitBitmapOrNotAtAll) {

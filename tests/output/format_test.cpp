@@ -42,10 +42,16 @@ std::string referenceDecimals(double x, int k) {
 }
 
 void expectMatchesReference(double x, int k) {
-    // A width beyond blanks-plus-text returns all of it: 15 blanks and the text.
+    // A width beyond blanks-plus-text returns all of it: 15 blanks and the text. The report's
+    // widths keep the rightmost characters, and its short numbers take a quicker way there.
     QString (*const decimals[])(double, int) = {Using1, Using2, Using3, Using4, Using5};
     const QString expected = QString(15, u' ') + QString::fromStdString(referenceDecimals(x, k));
-    ASSERT_EQ(decimals[k - 1](x, 1000), expected) << "x = " << x << ", k = " << k;
+    for (int n : {1000, 15, 9, 4})
+        ASSERT_EQ(decimals[k - 1](x, n), expected.right(n)) << "x = " << x << ", k = " << k;
+    // Using is NumStr of the whole number, halves up, behind 16 blanks.
+    for (int n : {9, 4})
+        ASSERT_EQ(Using(x, n), (QString(16, u' ') + NumStr(std::floor(x + 0.5))).right(n))
+            << "x = " << x;
 }
 
 struct Formatted {
@@ -81,7 +87,8 @@ TEST(UsingTest, FieldsKeepTheRightmostCharacters) {
 
 TEST(UsingTest, AgreesWithTheExactReferenceOnAdversarialAndRandomValues) {
     for (double x : {5e-324, 2.2250738585072014e-308, 1e-300, 4.999999e-6, 5e-6, 5.000001e-6, 0.5,
-                     1e15 + 0.5, 4503599627370495.5, 1e20, 1.7976931348623157e308}) {
+                     99999.995, 999999.995, 999999.994999, 9999999.5, 99999999.5, 1e15 + 0.5,
+                     4503599627370495.5, 1e20, 1.7976931348623157e308}) {
         for (int k = 1; k <= 5; ++k) {
             expectMatchesReference(x, k);
             expectMatchesReference(-x, k);

@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <random>
@@ -62,6 +63,15 @@ TEST(IntervalIndex, AgreesWithListScanOnAdversarialRanges) {
             r = {gridLevel(g), gridLevel(g)};
             if (round % 3 == 0) r.hi = r.lo; // many single-level ranges
             levels.insert(levels.end(), {r.lo, r.hi});
+        }
+        if (round % 4 == 1) {
+            // Both ends ascending in list order, as tables listed by level have them.
+            std::vector<double> lows, highs;
+            for (const auto& r : rs)
+                lows.push_back(std::min(r.lo, r.hi)), highs.push_back(std::max(r.lo, r.hi));
+            std::sort(lows.begin(), lows.end());
+            std::sort(highs.begin(), highs.end());
+            for (std::size_t i = 0; i < rs.size(); ++i) rs[i] = {lows[i], highs[i]};
         }
         const std::vector<double> probes = probesAround(levels);
         for (auto [ends, winner] : {std::pair{Ends::Closed, Winner::Last},
