@@ -42,7 +42,8 @@ class PrintSpool : public ::testing::Test {
         QDeadlineTimer deadline(kWaitMs);
         while (!run("lpstat", {"-r"}).contains("is running") && !deadline.hasExpired())
             QThread::msleep(kPollMs);
-        ASSERT_FALSE(deadline.hasExpired()) << "no scheduler: " << bytesOf("log").toStdString();
+        ASSERT_FALSE(deadline.hasExpired())
+            << "no scheduler: " << m4test::fileBytes(dir_.filePath("log")).toStdString();
         run("lpadmin", {"-p", kQueue, "-E", "-v", "file:///dev/null"});
         // The program under test finds this scheduler and queue as any program would.
         qputenv("CUPS_SERVER", socket_.toLocal8Bit());
@@ -62,10 +63,6 @@ class PrintSpool : public ::testing::Test {
         QFile file(dir_.filePath(name));
         ASSERT_TRUE(file.open(QIODevice::WriteOnly) &&
                     file.write(text.arg(dir_.path()).toUtf8()) > 0);
-    }
-    QByteArray bytesOf(const QString& name) const {
-        QFile file(dir_.filePath(name));
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
     }
     /// A CUPS command against this scheduler; its output.
     QString run(const QString& tool, const QStringList& args) {
@@ -95,9 +92,7 @@ TEST_F(PrintSpool, AnAcceptedJobPrintsTheReportAndARefusedOneIsNoPrint) {
     ASSERT_TRUE(QFile::copy(QStringLiteral(M4_EXAMPLES "/") + name, cases.filePath(name)));
     auto outcome = m4::runCaseFile({cases.path(), name});
     ASSERT_TRUE(outcome.ok());
-    QFile reportFile(outcome->reportPath);
-    ASSERT_TRUE(reportFile.open(QIODevice::ReadOnly));
-    const QString report = m4::decodeGbk(reportFile.readAll()).value_or(QString());
+    const QString report = m4::decodeGbk(m4test::fileBytes(outcome->reportPath)).value_or("");
 
     EXPECT_EQ(print(report), QStringList{"结果文件M-4Example.out/bmp已打印"});
     // The job's document as the spooler took it.
