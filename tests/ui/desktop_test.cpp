@@ -1,12 +1,10 @@
-// The window under a real window manager, driven with the real mouse and keyboard of the
-// display (xdotool): resizing by dragging the frame, and the lock keys. Run by
-// desktop-session.sh on a display of its own.
+// The window under a real window manager, driven with the real keyboard of the display
+// (xdotool): the lock keys. Run by desktop-session.sh on a display of its own.
 
 #include "window_fixture.h"
 
 #include <QLabel>
 #include <QProcess>
-#include <QScreen>
 #include <QTest>
 
 namespace {
@@ -24,33 +22,7 @@ class Desktop : public WindowFixture {
         while (!tool.waitForFinished(10)) QApplication::processEvents();
         QTest::qWait(600);
     }
-    static QStringList moveTo(QPoint p) {
-        return {"mousemove", QString::number(p.x()), QString::number(p.y()), "sleep", "0.2"};
-    }
-    /// Press on the frame's grip and drag it by the offset, in two steps, as a hand does.
-    static QStringList drag(QPoint grip, QPoint by) {
-        return moveTo(grip) + QStringList{"mousedown", "1", "sleep", "0.2"} +
-               moveTo(grip + by / 2) + moveTo(grip + by);
-    }
 };
-
-TEST_F(Desktop, DraggingTheFrameKeepsTheWholeWindowAndCentresItWhenTheDragEnds) {
-    start();
-    QTest::qWait(800);
-    const QSize least = w->frameGeometry().size();
-    // The grip at the frame's bottom right corner, just below the client area.
-    const QPoint grip(w->geometry().right() - 5, w->geometry().bottom() + 4);
-    xdotool(drag(grip, {-400, -300}) + QStringList{"mouseup", "1"});
-    EXPECT_EQ(w->frameGeometry().size(), least) << "dragged below the smallest size";
-
-    const QPoint topLeft = w->frameGeometry().topLeft();
-    xdotool(drag(grip, {120, 80}));
-    EXPECT_GT(w->frameGeometry().width(), least.width());
-    EXPECT_EQ(w->frameGeometry().topLeft(), topLeft) << "moved while the button was held";
-    xdotool({"mouseup", "1"});
-    EXPECT_LE((w->frameGeometry().center() - w->screen()->geometry().center()).manhattanLength(),
-              4);
-}
 
 TEST_F(Desktop, LockPanelsFollowTheKeyboardOfTheDisplay) {
     ownKeyboard_ = false;

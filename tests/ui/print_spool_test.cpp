@@ -31,6 +31,7 @@ class PrintSpool : public ::testing::Test {
         for (const char* tool : {"cupsd", "lpadmin", "cupsreject", "lpstat", "pdftotext"})
             if (program(tool).isEmpty()) GTEST_SKIP() << tool << " is not installed";
         socket_ = dir_.filePath("cups.sock");
+        for (const char* sub : {"spool", "cache", "state", "tmp"}) QDir(dir_.path()).mkpath(sub);
         write("cupsd.conf", "Listen %1/cups.sock\nWebInterface No\nDefaultAuthType None\n"
                             "PreserveJobFiles Yes\n<Policy default>\n<Limit All>\n"
                             "Order deny,allow\n</Limit>\n</Policy>\n");
@@ -59,7 +60,6 @@ class PrintSpool : public ::testing::Test {
 
     /// A configuration file, %1 standing for the test's folder.
     void write(const QString& name, const QString& text) {
-        for (const char* sub : {"spool", "cache", "state", "tmp"}) QDir(dir_.path()).mkpath(sub);
         QFile file(dir_.filePath(name));
         ASSERT_TRUE(file.open(QIODevice::WriteOnly) &&
                     file.write(text.arg(dir_.path()).toUtf8()) > 0);
@@ -99,12 +99,23 @@ TEST_F(PrintSpool, AnAcceptedJobPrintsTheReportAndARefusedOneIsNoPrint) {
     const QStringList documents = QDir(dir_.filePath("spool")).entryList({"d*-001"}, QDir::Files);
     ASSERT_EQ(documents.size(), 1);
     QProcess text;
-    text.start(program("pdftotext"), {dir_.filePath("spool/" + documents[0]), "-"});
+    text.start(program("pdftotext"), {"-bbox", dir_.filePath("spool/" + documents[0]), "-"});
     ASSERT_TRUE(text.waitForFinished(10000));
-    // Extraction spaces out the Chinese characters, each in its two columns: compare without
-    // blanks. The name, the first and the last period's levels and outflows.
-    const QString printed =
-        QString::fromUtf8(text.readAllStandardOutput()).remove(QRegularExpression("\\s"));
+    // Each word with its box in points. Extraction spaces out the Chinese characters, each in
+    // its two columns: compare without blanks. The name, the first and the last period's levels
+    // and outflows.
+    QString printed;
+    double left = 1e9, top = 1e9;
+    static const QRegularExpression word(
+        R"re(<word xMin="([\d.]+)" yMin="([\d.]+)"[^>]*>([^<]*)</word>)re");
+    for (const auto& m : word.globalMatch(QString::fromUtf8(text.readAllStandardOutput()))) {
+        left = std::min(left, m.captured(1).toDouble());
+        top = std::min(top, m.captured(2).toDouble());
+        printed += m.captured(3);
+    }
+    // The first column stands clear of the paper's edge; the first line is below the top margin
+    // and the two empty lines printed before the report (points).
+    EXPECT_TRUE(left > 18 && top > 40) << left << ", " << top;
     for (const char* wanted : {"工程名:示例水库", "107.03", "106.38", "399.58", "354.10"})
         EXPECT_TRUE(printed.contains(wanted)) << wanted << " in " << printed.toStdString();
 
