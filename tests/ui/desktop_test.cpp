@@ -15,10 +15,10 @@ class Desktop : public WindowFixture {
         if (QGuiApplication::platformName() != "xcb") GTEST_SKIP() << "needs an X display";
         WindowFixture::SetUp();
     }
-    /// xdotool commands, the window's events handled while they run.
-    static void xdotool(const QStringList& args) {
+    /// Press a key with xdotool, the window's events handled meanwhile.
+    static void lockKey(const char* key) {
         QProcess tool;
-        tool.start("xdotool", args);
+        tool.start("xdotool", {"key", key});
         while (!tool.waitForFinished(10)) QApplication::processEvents();
         QTest::qWait(600);
     }
@@ -33,10 +33,10 @@ TEST_F(Desktop, LockPanelsFollowTheKeyboardOfTheDisplay) {
     for (const char* key : {"Num_Lock", "Caps_Lock"}) {
         const bool numOn = num->isEnabled();
         const bool capsOn = caps->isEnabled();
-        xdotool({"key", key});
+        lockKey(key);
         EXPECT_EQ(num->isEnabled(), numOn != (QString(key) == "Num_Lock")) << key;
         EXPECT_EQ(caps->isEnabled(), capsOn != (QString(key) == "Caps_Lock")) << key;
-        xdotool({"key", key}); // as it was
+        lockKey(key); // as it was
     }
 }
 

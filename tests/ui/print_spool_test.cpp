@@ -74,11 +74,11 @@ class PrintSpool : public ::testing::Test {
     /// Print through the default printer: the feedback the command gave.
     QStringList print(const QString& report) {
         m4::CupsReportPrinter printer("M-4Example.out");
-        QStringList events;
-        const m4::PrintFeedback feedback{[&](const QString& s) { events << s; },
-                                         [&](const QString& s) { events << "box " + s; }};
-        m4::printResults(printer, report, "M-4Example", feedback);
-        return events;
+        QStringList said;
+        m4::printResults(
+            printer, report, "M-4Example",
+            {[&](const QString& s) { said << s; }, [&](const QString& s) { said << "box " + s; }});
+        return said;
     }
 
     QTemporaryDir dir_;
