@@ -5,6 +5,7 @@
 #include "window_fixture.h"
 
 #include <QStorageInfo>
+#include <QStyleHints>
 #include <QTest>
 
 namespace {
@@ -55,9 +56,6 @@ TEST_F(FilesWindow, LoadedCaseSavesOnlyAfterAChangeAndThenRewritesTheSameFile) {
     start();
     click("M-4Example.INT");
     EXPECT_EQ(takeMessages(), QStringList());
-    EXPECT_EQ(field(0)->text() + "|" + grid(2)->textMatrix(1, 4), "示例水库|0.9");
-    EXPECT_EQ(cells(1).size(), 3u);
-    EXPECT_EQ(nameField()->text(), "M-4Example.INT");
 
     press("save");
     EXPECT_EQ(takeMessages(), QStringList{"文件M-4Example.INT未修改，不必存盘"});
@@ -85,7 +83,7 @@ TEST_F(FilesWindow, RefusedOrUnreadableFilesLeaveTheCurrentCaseAndItsName) {
     QTest::keyClicks(find<QLineEdit>("Text2"), "999");
     click("M-4demo-.INT");
     EXPECT_EQ(takeMessages(), QStringList()) << "no box within the double-click time";
-    settle();
+    QTest::qWait(QGuiApplication::styleHints()->mouseDoubleClickInterval() + 50);
     EXPECT_EQ(takeMessages(), QStringList{"选择的数据文件 M-4demo-.INT 不符合！"});
     EXPECT_EQ(named(), loaded);
     EXPECT_EQ(cells(0)[0][0], "100");

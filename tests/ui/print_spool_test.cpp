@@ -14,12 +14,14 @@
 #include <QStandardPaths>
 #include <QThread>
 
+#include <csignal>
+#include <sys/prctl.h>
+
 namespace {
 
 const QString kQueue = "M4Test";
-/// How long the scheduler may take to start, and a job to reach its file (ms).
+/// How long the scheduler may take to start (ms).
 constexpr int kWaitMs = 30000;
-constexpr int kPollMs = 100;
 
 QString program(const QString& name) {
     return QStandardPaths::findExecutable(name, {"/usr/sbin", "/usr/bin", "/sbin", "/bin"});
@@ -38,11 +40,13 @@ class PrintSpool : public ::testing::Test {
         write("cups-files.conf", "FileDevice Yes\nServerRoot %1\nRequestRoot %1/spool\n"
                                  "CacheDir %1/cache\nStateDir %1/state\nTempDir %1/tmp\n"
                                  "AccessLog %1/log\nErrorLog %1/log\nPageLog %1/log\n");
+        // The scheduler ends with the test, also when the test is killed.
+        scheduler_.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGTERM); });
         scheduler_.start(program("cupsd"), {"-f", "-c", dir_.filePath("cupsd.conf"), "-s",
                                             dir_.filePath("cups-files.conf")});
         QDeadlineTimer deadline(kWaitMs);
         while (!run("lpstat", {"-r"}).contains("is running") && !deadline.hasExpired())
-            QThread::msleep(kPollMs);
+            QThread::msleep(100);
         ASSERT_FALSE(deadline.hasExpired())
             << "no scheduler: " << m4test::fileBytes(dir_.filePath("log")).toStdString();
         run("lpadmin", {"-p", kQueue, "-E", "-v", "file:///dev/null"});

@@ -143,10 +143,6 @@ void WindowFixture::click(const QString& name, bool twice) {
     if (twice) QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, at);
 }
 
-void WindowFixture::settle() {
-    QTest::qWait(QGuiApplication::styleHints()->mouseDoubleClickInterval() + 50);
-}
-
 QStringList WindowFixture::takeMessages() {
     QStringList texts;
     for (const m4::ui::Message& m : messages_) {

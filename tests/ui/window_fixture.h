@@ -74,8 +74,6 @@ class WindowFixture : public ::testing::Test {
     static void retype(QLineEdit* field, const QString& text);
     /// Click a listed file with the mouse; twice makes it a double click.
     void click(const QString& name, bool twice = false);
-    /// Let the double-click time pass, so a picked file's message shows.
-    static void settle();
     /// Message texts since the last call; every box has the caption and the critical icon.
     QStringList takeMessages();
 

@@ -5,7 +5,10 @@
 #include "ui/platform/instance_lock.h"
 #include "window_fixture.h"
 
+#include <QPlainTextEdit>
 #include <QScopeGuard>
+#include <QTextBlock>
+#include <QTextLayout>
 #include <QToolButton>
 
 namespace {
@@ -22,6 +25,15 @@ TEST_F(StartupTest, ShowsANewEmptyCaseReadyForItsName) {
     EXPECT_FALSE(find<QLabel>("capsLock")->isEnabled());
     EXPECT_EQ(nameField()->selectedText(), "*");
     EXPECT_EQ(QApplication::focusWidget(), nameField());
+    // The help banner's lines, Chinese and Latin mixed, end in one column on the screen too.
+    tabs("SSTab2")->setTab(4);
+    QApplication::processEvents();
+    QTextBlock line = find<QPlainTextEdit>("Text15")->document()->firstBlock();
+    const double width = line.layout()->lineAt(0).naturalTextWidth();
+    for (int i = 1; i < 4; ++i) {
+        line = line.next();
+        EXPECT_NEAR(line.layout()->lineAt(0).naturalTextWidth(), width, 3.0) << i;
+    }
 }
 
 TEST_F(StartupTest, MissingOrUnreadableInstallationFilesEndStartUpNamingThem) {
