@@ -1,51 +1,100 @@
-// The grid the window's data entry stands on: its notifications and its bounds.
+// The controls the window stands on: the grid's notifications, bounds and model, and the report
+// pane's columns, lines and selection.
 
+#include "ui/platform/message_box.h"
+#include "ui/platform/report_view.h"
 #include "window_fixture.h"
 
+#include <QAbstractItemModelTester>
 #include <QHeaderView>
-#include <QSignalSpy>
+#include <QMessageBox>
+#include <QPainter>
+#include <QScrollBar>
 #include <QTest>
+#include <QTimer>
 
 namespace {
 
-TEST(GridTest, CellChangesRaiseLeaveThenEnterAndFixedOrOutsideCellsAreIgnored) {
+/// The rightmost column of image that holds ink in row band [top, top + height).
+int inkRight(const QImage& image, int top, int height) {
+    for (int x = image.width() - 1; x >= 0; --x)
+        for (int y = top; y < top + height; ++y)
+            if (qGray(image.pixel(x, y)) < 128) return x;
+    return -1;
+}
+
+TEST(GridTest, FixedOrOutsideCellsAreIgnoredAndTheModelAnswersAsQtExpects) {
     m4::ui::Grid grid(0, nullptr);
+    // The model answers views as Qt's item views expect; a fault ends the program.
+    const QAbstractItemModelTester tester(grid.model(),
+                                          QAbstractItemModelTester::FailureReportingMode::Fatal);
     grid.setRows(4);
     grid.resize(400, 300);
     grid.show();
-    QStringList events;
-    const auto note = [&](const char* what) {
-        events << QString("%1 %2,%3").arg(what).arg(grid.row()).arg(grid.col());
-    };
-    QObject::connect(&grid, &m4::ui::Grid::leaveCell, [&] { note("leave"); });
-    QObject::connect(&grid, &m4::ui::Grid::enterCell, [&] { note("enter"); });
-    grid.setCurrentCell(1, 1);
-    events.clear();
-    grid.setCurrentCell(1, 2);
-    grid.setCurrentCell(3, 2);
-    grid.setCurrentCell(3, 2);
     // Fixed cells and cells outside the table never become current.
+    grid.setCurrentCell(3, 2);
     for (const QPoint at : {QPoint(0, 1), QPoint(2, 0), QPoint(4, 1), QPoint(1, 3)})
         grid.setCurrentCell(at.x(), at.y());
-    EXPECT_EQ(events, (QStringList{"leave 1,2", "enter 1,2", "leave 3,2", "enter 3,2"}));
+    EXPECT_EQ(QPoint(grid.row(), grid.col()), QPoint(3, 2));
 
-    // A click on a row number changes nothing; one on a cell makes it current.
-    events.clear();
-    QSignalSpy clicks(&grid, &m4::ui::Grid::cellClicked);
-    const QHeaderView* numbers = grid.verticalHeader();
-    QTest::mouseClick(numbers->viewport(), Qt::LeftButton, {},
-                      QPoint(5, numbers->sectionViewportPosition(1) + 3));
-    EXPECT_EQ(events, QStringList());
-    QTest::mouseClick(grid.viewport(), Qt::LeftButton, {},
-                      grid.visualRect(grid.model()->index(0, 0)).center());
-    EXPECT_EQ(clicks.count(), 1);
-    EXPECT_EQ(events, (QStringList{"leave 1,1", "enter 1,1"}));
-
+    // The corner above the row numbers shows its text; headers change where they are.
+    grid.setTextMatrix(0, 0, "NO");
+    grid.setTextMatrix(0, 1, "水位");
+    const QImage corner =
+        grid.grab({0, 0, grid.verticalHeader()->width(), grid.horizontalHeader()->height()})
+            .toImage();
+    EXPECT_GE(inkRight(corner, 0, corner.height()), 0);
     // Writes outside the table are dropped, not stored out of bounds.
     grid.setTextMatrix(2, 1, "5.5");
     grid.setTextMatrix(4, 1, "x");
     grid.setTextMatrix(1, 9, "x");
     EXPECT_EQ(grid.gridModel()->cells(), (m4::TableText{{"", ""}, {"5.5", ""}, {"", ""}}));
+}
+
+TEST(MessageBoxService, WithoutAHookTheMessageWaitsInABoxUntilTheUserClosesIt) {
+    m4::ui::MessageBoxService messages(nullptr, "青岚七号综合分析器");
+    QString shown;
+    const QObject guard; // the check is dropped if no box ever runs it
+    QTimer::singleShot(0, &guard, [&] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            shown = box->windowTitle() + "|" + box->text();
+            box->accept();
+        }
+    });
+    messages.critical("有错");
+    EXPECT_EQ(shown, "青岚七号综合分析器|有错");
+}
+
+TEST(ReportView, AChineseCharacterTakesTwoColumnsAndAClickSelectsTheLineUnderIt) {
+    // Both lines are six columns and a bar wide: the bars must stand in one column, also in a
+    // font whose Chinese characters are not two digits wide.
+    QFont font("WenQuanYi Micro Hei");
+    font.setPixelSize(48);
+    QImage image(500, 140, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    painter.setFont(font);
+    const double cell = QFontMetricsF(font).horizontalAdvance('0');
+    ASSERT_GT(std::abs(QFontMetricsF(font).horizontalAdvance(u'水') - 2 * cell), 2);
+    m4::ui::drawReportLine(painter, 5, 55, cell, u"水位12|");
+    m4::ui::drawReportLine(painter, 5, 125, cell, u"123456|");
+    painter.end();
+    EXPECT_NEAR(inkRight(image, 0, 70), inkRight(image, 70, 70), 1);
+
+    m4::ui::ReportView view(nullptr);
+    view.setText("a\r\n 水位\r\nlast");
+    EXPECT_EQ(view.selectedText(), "a\n 水位\nlast\n");
+    // A line wider than the pane can be scrolled to.
+    view.resize(100, 100);
+    view.setText(QString(200, u'x') + "\r\n");
+    EXPECT_GT(view.horizontalScrollBar()->maximum(), 0);
+    // The one line of a report is selected by a click on it, and shown selected.
+    QTest::mouseClick(view.viewport(), Qt::LeftButton, {}, QPoint(20, 5));
+    const QImage shown = view.viewport()->grab().toImage();
+    int marked = 0;
+    for (int y = 0; y < shown.height(); ++y)
+        marked += shown.pixelColor(1, y) == view.palette().highlight().color();
+    EXPECT_GT(marked, 0);
 }
 
 } // namespace

@@ -14,12 +14,14 @@
 #include <QStandardPaths>
 #include <QThread>
 
+#include <csignal>
+#include <sys/prctl.h>
+
 namespace {
 
 const QString kQueue = "M4Test";
-/// How long the scheduler may take to start, and a job to reach its file (ms).
+/// How long the scheduler may take to start (ms).
 constexpr int kWaitMs = 30000;
-constexpr int kPollMs = 100;
 
 QString program(const QString& name) {
     return QStandardPaths::findExecutable(name, {"/usr/sbin", "/usr/bin", "/sbin", "/bin"});
@@ -31,18 +33,22 @@ class PrintSpool : public ::testing::Test {
         for (const char* tool : {"cupsd", "lpadmin", "cupsreject", "lpstat", "pdftotext"})
             if (program(tool).isEmpty()) GTEST_SKIP() << tool << " is not installed";
         socket_ = dir_.filePath("cups.sock");
+        for (const char* sub : {"spool", "cache", "state", "tmp"}) QDir(dir_.path()).mkpath(sub);
         write("cupsd.conf", "Listen %1/cups.sock\nWebInterface No\nDefaultAuthType None\n"
                             "PreserveJobFiles Yes\n<Policy default>\n<Limit All>\n"
                             "Order deny,allow\n</Limit>\n</Policy>\n");
         write("cups-files.conf", "FileDevice Yes\nServerRoot %1\nRequestRoot %1/spool\n"
                                  "CacheDir %1/cache\nStateDir %1/state\nTempDir %1/tmp\n"
                                  "AccessLog %1/log\nErrorLog %1/log\nPageLog %1/log\n");
+        // The scheduler ends with the test, also when the test is killed.
+        scheduler_.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGTERM); });
         scheduler_.start(program("cupsd"), {"-f", "-c", dir_.filePath("cupsd.conf"), "-s",
                                             dir_.filePath("cups-files.conf")});
         QDeadlineTimer deadline(kWaitMs);
         while (!run("lpstat", {"-r"}).contains("is running") && !deadline.hasExpired())
-            QThread::msleep(kPollMs);
-        ASSERT_FALSE(deadline.hasExpired()) << "no scheduler: " << bytesOf("log").toStdString();
+            QThread::msleep(100);
+        ASSERT_FALSE(deadline.hasExpired())
+            << "no scheduler: " << m4test::fileBytes(dir_.filePath("log")).toStdString();
         run("lpadmin", {"-p", kQueue, "-E", "-v", "file:///dev/null"});
         // The program under test finds this scheduler and queue as any program would.
         qputenv("CUPS_SERVER", socket_.toLocal8Bit());
@@ -58,14 +64,9 @@ class PrintSpool : public ::testing::Test {
 
     /// A configuration file, %1 standing for the test's folder.
     void write(const QString& name, const QString& text) {
-        for (const char* sub : {"spool", "cache", "state", "tmp"}) QDir(dir_.path()).mkpath(sub);
         QFile file(dir_.filePath(name));
         ASSERT_TRUE(file.open(QIODevice::WriteOnly) &&
                     file.write(text.arg(dir_.path()).toUtf8()) > 0);
-    }
-    QByteArray bytesOf(const QString& name) const {
-        QFile file(dir_.filePath(name));
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
     }
     /// A CUPS command against this scheduler; its output.
     QString run(const QString& tool, const QStringList& args) {
@@ -77,11 +78,11 @@ class PrintSpool : public ::testing::Test {
     /// Print through the default printer: the feedback the command gave.
     QStringList print(const QString& report) {
         m4::CupsReportPrinter printer("M-4Example.out");
-        QStringList events;
-        const m4::PrintFeedback feedback{[&](const QString& s) { events << s; },
-                                         [&](const QString& s) { events << "box " + s; }};
-        m4::printResults(printer, report, "M-4Example", feedback);
-        return events;
+        QStringList said;
+        m4::printResults(
+            printer, report, "M-4Example",
+            {[&](const QString& s) { said << s; }, [&](const QString& s) { said << "box " + s; }});
+        return said;
     }
 
     QTemporaryDir dir_;
@@ -95,21 +96,30 @@ TEST_F(PrintSpool, AnAcceptedJobPrintsTheReportAndARefusedOneIsNoPrint) {
     ASSERT_TRUE(QFile::copy(QStringLiteral(M4_EXAMPLES "/") + name, cases.filePath(name)));
     auto outcome = m4::runCaseFile({cases.path(), name});
     ASSERT_TRUE(outcome.ok());
-    QFile reportFile(outcome->reportPath);
-    ASSERT_TRUE(reportFile.open(QIODevice::ReadOnly));
-    const QString report = m4::decodeGbk(reportFile.readAll()).value_or(QString());
+    const QString report = m4::decodeGbk(m4test::fileBytes(outcome->reportPath)).value_or("");
 
     EXPECT_EQ(print(report), QStringList{"结果文件M-4Example.out/bmp已打印"});
     // The job's document as the spooler took it.
     const QStringList documents = QDir(dir_.filePath("spool")).entryList({"d*-001"}, QDir::Files);
     ASSERT_EQ(documents.size(), 1);
     QProcess text;
-    text.start(program("pdftotext"), {dir_.filePath("spool/" + documents[0]), "-"});
+    text.start(program("pdftotext"), {"-bbox", dir_.filePath("spool/" + documents[0]), "-"});
     ASSERT_TRUE(text.waitForFinished(10000));
-    // Extraction spaces out the Chinese characters, each in its two columns: compare without
-    // blanks. The name, the first and the last period's levels and outflows.
-    const QString printed =
-        QString::fromUtf8(text.readAllStandardOutput()).remove(QRegularExpression("\\s"));
+    // Each word with its box in points. Extraction spaces out the Chinese characters, each in
+    // its two columns: compare without blanks. The name, the first and the last period's levels
+    // and outflows.
+    QString printed;
+    double left = 1e9, top = 1e9;
+    static const QRegularExpression word(
+        R"re(<word xMin="([\d.]+)" yMin="([\d.]+)"[^>]*>([^<]*)</word>)re");
+    for (const auto& m : word.globalMatch(QString::fromUtf8(text.readAllStandardOutput()))) {
+        left = std::min(left, m.captured(1).toDouble());
+        top = std::min(top, m.captured(2).toDouble());
+        printed += m.captured(3);
+    }
+    // The first column stands clear of the paper's edge; the first line is below the top margin
+    // and the two empty lines printed before the report (points).
+    EXPECT_TRUE(left > 18 && top > 40) << left << ", " << top;
     for (const char* wanted : {"工程名:示例水库", "107.03", "106.38", "399.58", "354.10"})
         EXPECT_TRUE(printed.contains(wanted)) << wanted << " in " << printed.toStdString();
 

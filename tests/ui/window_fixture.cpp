@@ -33,13 +33,8 @@ void WindowFixture::copyExample(const QString& name) {
     ASSERT_TRUE(QFile::copy(example(name), use(name)));
 }
 
-QByteArray WindowFixture::bytesOf(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
 QString WindowFixture::gbkFile(const QString& path) {
-    return m4::decodeGbk(bytesOf(path)).value_or(QString());
+    return m4::decodeGbk(m4test::fileBytes(path)).value_or(QString());
 }
 
 std::unique_ptr<m4::vemoM4> WindowFixture::makeWindow() {
@@ -75,6 +70,18 @@ m4::TableText WindowFixture::cells(int d) const {
         for (int c = 0; c < shown->columnCount(); ++c)
             table[static_cast<size_t>(r)].push_back(shown->index(r, c).data().toString());
     return table;
+}
+
+QPoint WindowFixture::cellCentre(int d, int row, int col) const {
+    tabs("SSTab1")->setTab(d);
+    const QModelIndex cell = grid(d)->model()->index(row - 1, col - 1);
+    grid(d)->scrollTo(cell);
+    return grid(d)->visualRect(cell).center();
+}
+
+void WindowFixture::clickCell(int d, int row, int col, Qt::KeyboardModifiers keys) {
+    const QPoint at = cellCentre(d, row, col);
+    QTest::mouseClick(grid(d)->viewport(), Qt::LeftButton, keys, at);
 }
 
 QString WindowFixture::status(m4::ui::StatusPanel panel) const {
@@ -134,10 +141,6 @@ void WindowFixture::click(const QString& name, bool twice) {
     // A double click is a click, then a second press that Qt reports as a double click.
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at);
     if (twice) QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, at);
-}
-
-void WindowFixture::settle() {
-    QTest::qWait(QGuiApplication::styleHints()->mouseDoubleClickInterval() + 50);
 }
 
 QStringList WindowFixture::takeMessages() {

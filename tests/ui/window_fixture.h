@@ -4,6 +4,7 @@
 // window driven as a user drives it: keys, clicks, toolbar buttons, menu items.
 
 #include "case/case_text.h"
+#include "test_files.h"
 #include "ui/platform/grid.h"
 #include "ui/platform/status_panels.h"
 #include "ui/platform/tab_control.h"
@@ -35,7 +36,7 @@ class WindowFixture : public ::testing::Test {
     }
     /// Put a copy of an example into the case folder.
     void copyExample(const QString& name = "M-4Example.INT");
-    static QByteArray bytesOf(const QString& path);
+    /// A GBK text file's text.
     static QString gbkFile(const QString& path);
 
     std::unique_ptr<m4::vemoM4> makeWindow();
@@ -56,6 +57,10 @@ class WindowFixture : public ::testing::Test {
     m4::ui::TabControl* tabs(const char* name) const { return find<m4::ui::TabControl>(name); }
     /// The cells of table d as the grid shows them.
     m4::TableText cells(int d) const;
+    /// The centre of data cell (row, col) of table d, its page shown and the cell in view.
+    QPoint cellCentre(int d, int row, int col) const;
+    /// Click data cell (row, col) of table d, which opens the editor on it.
+    void clickCell(int d, int row, int col, Qt::KeyboardModifiers keys = {});
     QString status(m4::ui::StatusPanel panel) const;
     /// The report pane's text.
     QString pane() const;
@@ -69,8 +74,6 @@ class WindowFixture : public ::testing::Test {
     static void retype(QLineEdit* field, const QString& text);
     /// Click a listed file with the mouse; twice makes it a double click.
     void click(const QString& name, bool twice = false);
-    /// Let the double-click time pass, so a picked file's message shows.
-    static void settle();
     /// Message texts since the last call; every box has the caption and the critical icon.
     QStringList takeMessages();
 
