@@ -5,6 +5,7 @@
 #include "ui/platform/instance_lock.h"
 #include "window_fixture.h"
 
+#include <QFontDatabase>
 #include <QPlainTextEdit>
 #include <QScopeGuard>
 #include <QTextBlock>
@@ -25,6 +26,11 @@ TEST_F(StartupTest, ShowsANewEmptyCaseReadyForItsName) {
     EXPECT_FALSE(find<QLabel>("capsLock")->isEnabled());
     EXPECT_EQ(nameField()->selectedText(), "*");
     EXPECT_EQ(QApplication::focusWidget(), nameField());
+    // The window's own font holds the Chinese characters, so that Latin and Chinese text share
+    // one design instead of Latin glyphs from a fallback font.
+    const QString family = QFontInfo(nameField()->font()).family();
+    EXPECT_TRUE(QFontDatabase::writingSystems(family).contains(QFontDatabase::SimplifiedChinese))
+        << family.toStdString();
     // The help banner's lines, Chinese and Latin mixed, end in one column on the screen too.
     tabs("SSTab2")->setTab(4);
     QApplication::processEvents();
