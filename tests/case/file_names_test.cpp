@@ -32,8 +32,6 @@ TEST(FileNames, BaseNamesPathsAndTheShortStatusPath) {
               "M-4demo||");
     EXPECT_EQ(joinPath("/data/use", "a.INT"), "/data/use/a.INT");
     EXPECT_EQ(joinPath("/", "a.INT"), "/a.INT");
-    EXPECT_TRUE(hasFolderSeparator("a/b.INT") && hasFolderSeparator("a\\b.INT"));
-    EXPECT_FALSE(hasFolderSeparator("M-4demo.INT"));
     // Shortened past thirty characters.
     EXPECT_EQ(shortCasePath("/home/engineer/use", "M-4demo.INT"), "/home/engineer/use/M-4demo.INT");
     EXPECT_EQ(shortCasePath("/home/engineer/use", "M-4demo1.INT"),

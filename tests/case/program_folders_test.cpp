@@ -1,4 +1,5 @@
 #include "case/program_folders.h"
+#include "test_files.h"
 
 #include <QDir>
 #include <QFile>
@@ -23,10 +24,7 @@ class ProgramFoldersTest : public ::testing::Test {
         QFile file(path(relative));
         ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
     }
-    QByteArray read(const QString& relative) const {
-        QFile file(path(relative));
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(missing)");
-    }
+    QByteArray read(const QString& relative) const { return m4test::fileBytes(path(relative)); }
 
     QTemporaryDir dir_;
 };
