@@ -104,6 +104,7 @@ const BadCase kCatalogue[] = {
      Loader::Loads,
      {}},
     {"area-zero", Fault::AreaNotPositive, "水面面积必须大于零", 0, Loader::Loads, {}},
+    {"overflow", Fault::ResultNotFinite, "第1时段的计算结果溢出，请检查数据", 0, Loader::Loads, {}},
     // Odd but sound: the same case as the clean file.
     {"line-ends-lf", {}, "", 0, Loader::Loads, {}},
     {"line-ends-cr", {}, "", 0, Loader::Loads, {}},

@@ -1,13 +1,13 @@
 // Saving a case and writing a run's report and chart when the file system fails: a missing
 // folder, the target name taken by a folder, a read-only folder, a full disk, a file-size
 // limit, system calls that fail, links and special files where a case or an output is
-// expected, and a writer killed midway. Each time the previous file stays byte for byte as it
+// expected, a writer killed midway, memory that runs out. Each time the previous file stays byte for byte as it
 // was and the failure has a message that names the file and the system's reason.
 //
 // We run as root, for whom permission bits do not stop a write; read-only folders and full disks
 // are real ones, a small tmpfs mounted in a forked child's own mount namespace (skipped where the
 // child may not mount). The file-size limit (RLIMIT_FSIZE) needs no privilege. System calls
-// fail through fault_shim.h, linked in and preloaded into the program.
+// fail through fault_shim.h.
 
 #include "hardening_support.h"
 
@@ -18,7 +18,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QProcess>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -122,12 +121,18 @@ enum class Spoil {
     LimitBelowCase,  ///< RLIMIT_FSIZE below any case file
     LimitBelowChart, ///< RLIMIT_FSIZE: a report fits, the chart does not
     FolderInTheWay,  ///< a folder stands where the file written goes
+    SyncEio,         ///< fdatasync of the file fails with EIO
+    SyncNoSpace,     ///< fdatasync of the file fails with ENOSPC
+    WriteNoSpace,    ///< a short write, then ENOSPC
+    RenameEio,       ///< the rename over the file fails with EIO
 };
 
 /// In a child: a good run, then the file system is spoiled and either the other case is saved
 /// over the case (target ".INT") or run. The file that fails keeps its previous bytes and is
-/// named in the message, no stray file is left, and a report that can be written is.
-QString spoilThenWrite(const QString& folder, Spoil spoil, const QString& target) {
+/// named in the message with the reason, no stray file is left, and a report that can be
+/// written is, without the run claiming its chart.
+QString spoilThenWrite(const QString& folder, Spoil spoil, const QString& target,
+                       const QString& reason) {
     Problems problems;
     const QString casePath = joinPath(folder, kCaseName);
     const QString path = joinPath(folder, QStringLiteral("M-4Case") + target);
@@ -135,6 +140,7 @@ QString spoilThenWrite(const QString& folder, Spoil spoil, const QString& target
     const bool chartOnly = target == QLatin1String(".bmp"); // the report fits, the chart fails
     const RunFiles good = runGoodCase(folder, kCaseName, testData(kCleanCase));
     if (!save) switchCase(folder, problems);
+    const QByteArray name = QFile::encodeName(QFileInfo(path).fileName());
     switch (spoil) {
     case Spoil::FullDisk: fillDisk(folder, 0, problems); break;
     case Spoil::RoomForReport: fillDisk(folder, kRoomForReport, problems); break;
@@ -150,27 +156,34 @@ QString spoilThenWrite(const QString& folder, Spoil spoil, const QString& target
     case Spoil::FolderInTheWay:
         problems.expect(QFile::remove(path) && QDir().mkdir(path), "folder made");
         break;
+    case Spoil::SyncEio: m4InjectFault("fdatasync", EIO, name.constData()); break;
+    case Spoil::SyncNoSpace: m4InjectFault("fdatasync", ENOSPC, name.constData()); break;
+    case Spoil::WriteNoSpace: m4InjectFault("write", ENOSPC, name.constData()); break;
+    case Spoil::RenameEio: m4InjectFault("renameat", EIO, name.constData()); break;
     }
     const RunFiles before = filesNow(good);
     const QByteArray caseBefore = m4test::fileBytes(casePath);
     const QStringList entries = folderEntries(folder);
     std::optional<Failure> failure;
-    bool ran = false;
+    QString status;
     if (save) {
         failure = writeCaseFile(casePath, caseTextOf(kOtherCase));
     } else if (const Expected<RunOutcome> run = runCaseFile(requestFor(folder, kCaseName)); run) {
-        ran = true;
+        status = run->status;
         failure = run->laterFailure;
     } else {
         failure = run.failure();
     }
-    problems.expect(ran == chartOnly, ran ? "the run succeeded" : "the run failed");
+    m4InjectFault(nullptr, 0, nullptr);
+    problems.expect(status.isEmpty() != chartOnly, "run succeeded: " + status);
+    if (chartOnly) problems.expect(status == "结果文件M-4Case.out已存盘", "status: " + status);
     const Fault expected = save        ? Fault::CaseNotWritten
                            : chartOnly ? Fault::ChartNotWritten
                                        : Fault::ReportNotWritten;
     problems.expect(failure && failure->fault == expected, "fault: " + failureText(failure));
-    problems.expect(failure && describe(*failure).contains(path),
-                    "message names the file: " + failureText(failure));
+    problems.expect(failure && describe(*failure).contains(path) &&
+                        describe(*failure).contains(reason),
+                    "message names the file and why: " + failureText(failure));
     const RunFiles after = filesNow(before);
     problems.expect(m4test::fileBytes(casePath) == caseBefore, "the case is unchanged");
     problems.expect((after.report != before.report) == chartOnly, "report written or kept");
@@ -180,22 +193,35 @@ QString spoilThenWrite(const QString& folder, Spoil spoil, const QString& target
     return problems.text();
 }
 
-TEST(WriteFaults, ThePreviousFileStaysAndTheFailureNamesIt) {
+TEST(WriteFaults, ThePreviousFileStaysAndTheFailureNamesItAndWhy) {
     const struct {
         Spoil spoil;
         const char* target; ///< the file written: the case saved, or a run's report or chart
+        const char* reason = "";
     } cases[] = {
-        {Spoil::FullDisk, ".INT"},        {Spoil::ReadOnly, ".INT"},
-        {Spoil::LimitBelowCase, ".INT"},  {Spoil::FolderInTheWay, ".INT"},
-        {Spoil::FullDisk, ".out"},        {Spoil::RoomForReport, ".bmp"},
-        {Spoil::ReadOnly, ".out"},        {Spoil::LimitBelowCase, ".out"},
-        {Spoil::LimitBelowChart, ".bmp"}, {Spoil::FolderInTheWay, ".out"},
+        {Spoil::FullDisk, ".INT"},
+        {Spoil::ReadOnly, ".INT"},
+        {Spoil::LimitBelowCase, ".INT"},
+        {Spoil::FolderInTheWay, ".INT"},
+        {Spoil::FullDisk, ".out"},
+        {Spoil::RoomForReport, ".bmp"},
+        {Spoil::ReadOnly, ".out"},
+        {Spoil::LimitBelowCase, ".out", "写入出错，文件超过允许的大小"},
+        {Spoil::LimitBelowChart, ".bmp"},
+        {Spoil::FolderInTheWay, ".out"},
         {Spoil::FolderInTheWay, ".bmp"},
+        {Spoil::SyncEio, ".out", "未能存入磁盘，输入/输出错误（磁盘或设备故障），原文件未变"},
+        {Spoil::SyncNoSpace, ".bmp", "未能存入磁盘，磁盘空间不足，原文件未变"},
+        {Spoil::SyncEio, ".INT", "未能存入磁盘，输入/输出错误"},
+        {Spoil::WriteNoSpace, ".out", "写入出错，磁盘空间不足，原文件未变"},
+        {Spoil::RenameEio, ".out", "新文件未能替换原文件，输入/输出错误"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << "spoil " << static_cast<int>(c.spoil) << c.target);
         QTemporaryDir dir;
-        const auto body = [&] { return spoilThenWrite(dir.path(), c.spoil, c.target); };
+        const auto body = [&] {
+            return spoilThenWrite(dir.path(), c.spoil, c.target, QString::fromUtf8(c.reason));
+        };
         const bool disk = c.spoil == Spoil::FullDisk || c.spoil == Spoil::RoomForReport ||
                           c.spoil == Spoil::ReadOnly;
         expectChildClean(disk ? onTmpfs(dir.path(), body) : inChild(body));
@@ -270,101 +296,7 @@ TEST(ReadFaults, CasesThatCannotBeReadAreNamedWithTheReason) {
     }
 }
 
-// ---- System calls that fail, links, long names, kills ---------------------------------------
-
-TEST(SyscallFaults, TheOldFileStaysAndTheMessageSaysWhy) {
-    const struct {
-        const char* call;
-        int error;
-        const char* target; ///< the file whose writing fails: report, chart or the case saved
-        const char* reason;
-    } cases[] = {
-        {"fdatasync", EIO, ".out", "未能存入磁盘，输入/输出错误（磁盘或设备故障），原文件未变"},
-        {"fdatasync", ENOSPC, ".bmp", "未能存入磁盘，磁盘空间不足，原文件未变"},
-        {"fdatasync", EIO, ".INT", "未能存入磁盘，输入/输出错误"},
-        {"write", ENOSPC, ".out", "写入出错，磁盘空间不足，原文件未变"}, // after a short write
-        {"renameat", EIO, ".out", "新文件未能替换原文件，输入/输出错误"},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(std::string(c.call) + " " + c.target);
-        QTemporaryDir dir;
-        const RunFiles before = runGoodCase(dir.path(), kCaseName, testData(kCleanCase));
-        const QString target = joinPath(dir.path(), QStringLiteral("M-4Case") + c.target);
-        Problems problems;
-        switchCase(dir.path(), problems);
-        const QByteArray old = m4test::fileBytes(target);
-        const QStringList entries = folderEntries(dir.path());
-        m4InjectFault(c.call, c.error, QFile::encodeName(QFileInfo(target).fileName()).constData());
-        std::optional<Failure> failure;
-        QString status;
-        if (target.endsWith(QLatin1String(".INT"))) {
-            failure = writeCaseFile(target, caseTextOf(kCleanCase));
-        } else {
-            const Expected<RunOutcome> run = runCaseFile(requestFor(dir.path(), kCaseName));
-            failure = run.ok() ? run->laterFailure : run.failure();
-            if (run.ok()) status = run->status;
-        }
-        m4InjectFault(nullptr, 0, nullptr);
-        ASSERT_TRUE(failure.has_value());
-        const QString text = describe(*failure);
-        EXPECT_TRUE(text.contains(QString::fromUtf8(c.reason)) && text.contains(target))
-            << text.toStdString();
-        EXPECT_EQ(m4test::fileBytes(target), old);
-        EXPECT_EQ(folderEntries(dir.path()), entries);
-        // A run whose chart was not saved does not say it was.
-        if (target.endsWith(QLatin1String(".bmp"))) {
-            EXPECT_EQ(status, "结果文件M-4Case.out已存盘");
-        }
-    }
-}
-
-// m4 route as a user starts it, with a sync that fails and under ulimit -f: it exits with 1 and
-// the reason, the report, chart and CSV of the earlier run stay as they were.
-TEST(SyscallFaults, RouteCommandExitsWithTheReasonAndKeepsEveryFile) {
-    const struct {
-        const char* fault; ///< M4_FAULT
-        rlim_t fileSizeLimit;
-        const char* reason;
-    } cases[] = {
-        {"fdatasync:5:M-4Case", RLIM_INFINITY, "未能存入磁盘，输入/输出错误"},
-        {"", kLimitBelowCase, "写入出错，文件超过允许的大小"},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.reason);
-        QTemporaryDir dir;
-        const QString casePath = joinPath(dir.path(), kCaseName);
-        QStringList files;
-        for (const char* extension : {".out", ".bmp", ".csv"}) {
-            files << joinPath(dir.path(), QStringLiteral("M-4Case") + extension);
-            ASSERT_TRUE(writeBytes(files.back(), "earlier"));
-        }
-        ASSERT_TRUE(writeBytes(casePath, m4test::fileBytes(testData(kCleanCase))));
-        QProcess m4;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert("LD_PRELOAD", M4_FAULT_SHIM);
-        env.insert("M4_FAULT", c.fault);
-        // The shim comes before the sanitizer's runtime, which is then told not to mind.
-        env.insert("ASAN_OPTIONS",
-                   env.value("ASAN_OPTIONS") + QStringLiteral(":verify_asan_link_order=0"));
-        m4.setProcessEnvironment(env);
-        const rlim_t limit = c.fileSizeLimit;
-        m4.setChildProcessModifier([limit] {
-            const rlimit small{limit, limit};
-            setrlimit(RLIMIT_FSIZE, &small);
-        });
-        m4.start(QStringLiteral(M4_PROGRAM), {"route", "--csv", casePath});
-        ASSERT_TRUE(m4.waitForFinished(60000));
-        EXPECT_EQ(m4.exitStatus(), QProcess::NormalExit);
-        EXPECT_EQ(m4.exitCode(), 1);
-        const QString err = QString::fromUtf8(m4.readAllStandardError());
-        EXPECT_TRUE(err.contains(QString::fromUtf8(c.reason)) && err.contains(files[0]))
-            << err.toStdString();
-        for (const QString& file : files)
-            EXPECT_EQ(m4test::fileBytes(file), "earlier") << file.toStdString();
-        EXPECT_EQ(folderEntries(dir.path()).size(), 4)
-            << folderEntries(dir.path()).join(u' ').toStdString();
-    }
-}
+// ---- Links, long names, kills and memory --------------------------------------------------
 
 // A link named like an output is replaced by the output, and what it pointed to stays; a case
 // file that an output's name reaches is never run over.

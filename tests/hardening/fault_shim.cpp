@@ -67,18 +67,6 @@ template <class Function> Function* real(const char* name) {
     return reinterpret_cast<Function*>(dlsym(RTLD_NEXT, name));
 }
 
-__attribute__((constructor)) void armFromEnvironment() {
-    const char* spec = std::getenv("M4_FAULT");
-    if (spec == nullptr) return;
-    const std::string text(spec);
-    const std::size_t first = text.find(':');
-    const std::size_t second = text.find(':', first + 1);
-    if (first == std::string::npos || second == std::string::npos) return;
-    m4InjectFault(text.substr(0, first).c_str(),
-                  std::atoi(text.substr(first + 1, second - first - 1).c_str()),
-                  text.substr(second + 1).c_str());
-}
-
 } // namespace
 
 extern "C" {

@@ -1,7 +1,6 @@
 #pragma once
 // System calls that fail on demand, for the tests of what a failing disk does to a write. The
-// library stands before the C library: the hardening tests link it, and give it to the
-// programs they start with LD_PRELOAD and M4_FAULT="call:errno:pathPart" in the environment.
+// library stands before the C library: the hardening tests link it.
 
 extern "C" {
 

@@ -1,7 +1,5 @@
 #include "output/format.h"
 
-#include "qt_print.h"
-
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -47,10 +45,12 @@ void expectMatchesReference(double x, int k) {
     QString (*const decimals[])(double, int) = {Using1, Using2, Using3, Using4, Using5};
     const QString expected = QString(15, u' ') + QString::fromStdString(referenceDecimals(x, k));
     for (int n : {1000, 15, 9, 4})
-        ASSERT_EQ(decimals[k - 1](x, n), expected.right(n)) << "x = " << x << ", k = " << k;
+        ASSERT_EQ(decimals[k - 1](x, n).toStdString(), expected.right(n).toStdString())
+            << "x = " << x << ", k = " << k;
     // Using is NumStr of the whole number, halves up, behind 16 blanks.
     for (int n : {9, 4})
-        ASSERT_EQ(Using(x, n), (QString(16, u' ') + NumStr(std::floor(x + 0.5))).right(n))
+        ASSERT_EQ(Using(x, n).toStdString(),
+                  (QString(16, u' ') + NumStr(std::floor(x + 0.5))).right(n).toStdString())
             << "x = " << x;
 }
 
@@ -59,7 +59,8 @@ struct Formatted {
 };
 
 void expectAll(const std::vector<Formatted>& cases) {
-    for (const auto& [text, expected] : cases) EXPECT_EQ(text, expected);
+    for (const auto& [text, expected] : cases)
+        EXPECT_EQ(text.toStdString(), expected.toStdString());
 }
 
 TEST(UsingTest, FieldsKeepTheRightmostCharacters) {
