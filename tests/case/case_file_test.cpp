@@ -129,46 +129,27 @@ TEST(CaseFile, CasesWithoutVariableOutletsEndInThreeZeroCounts) {
     EXPECT_EQ(data->QL, std::vector<double>{7});
 }
 
-TEST(CaseFile, RefusedFilesNameTheFaultAndLine) {
+// What the catalogue of bad files does not show: where a fault is found within its line.
+TEST(CaseFile, RefusedFilesNameTheFaultAndWhereItStands) {
     QByteArray badByte = caseBytes(fullCaseLines());
     badByte.insert(badByte.indexOf("600"), '\xFF');
     const QString badAt = QString::number(badByte.indexOf('\xFF') + 1);
-    // The window keeps fields as typed and sizes its tables from the counts; it cannot show
-    // an overflowing cell. Eleven outlets are refused on saving instead. (The catalogue of bad
-    // files checks the plainer refusals.)
-    enum Window { Loads, SameFault, NotChecked };
-    const struct {
-        QByteArray bytes;
-        Fault fault;
-        int line;
-        QString message;
-        Window window;
-    } cases[] = {
-        {withLine(18, "4,5,100,0.9,4,5,100,3 00"), Fault::NotANumber, 18, "数据项“3 00”不是数值",
-         Loads},
-        {withLine(9, " 1e999 "), Fault::NotFinite, 9, "数值“1e999”超出范围", SameFault},
-        {withLine(21, "1e999"), Fault::NotFinite, 21, "数值“1e999”超出范围", NotChecked},
-        {withLine(7, "32767"), Fault::JTooLarge, 7,
-         "洪水过程时段数J=“32767”超过上限32766（过程线最多32767行）", SameFault},
-        // Saved as UTF-8 without a byte-order mark: refused where the first Chinese stands.
-        {("Dam\r\n" + fullCaseLines().mid(1).join("\r\n").replace("1%", "百年一遇")).toUtf8(),
-         Fault::Utf8Bom, 2, "数据文件是UTF-8编码，请存为GBK编码", SameFault},
-        {withLine(19, "1.1e1"), Fault::SpillwaysAbove10, 19, "溢洪道个数H0=1.1e1超过10",
-         NotChecked},
-        {badByte, Fault::NotGbk, 8, "数据文件含有不是GBK编码的字节（第" + badAt + "字节）",
-         SameFault},
-    };
-    for (const auto& c : cases) {
-        const std::string expected = failure(c.fault, c.line, c.message);
-        EXPECT_EQ(failureOf(parseCaseData(c.bytes, "case.INT")), expected);
-        if (c.window != NotChecked) {
-            EXPECT_EQ(failureOf(parseCaseText(c.bytes, "case.INT")),
-                      c.window == Loads ? "loads" : expected)
-                << expected;
-        }
+    // Saved as UTF-8 without a byte-order mark: refused where the first Chinese stands.
+    const QByteArray utf8 =
+        ("Dam\r\n" + fullCaseLines().mid(1).join("\r\n").replace("1%", "百年一遇")).toUtf8();
+    for (const auto& [bytes, expected] : {
+             std::pair{badByte, failure(Fault::NotGbk, 8,
+                                        "数据文件含有不是GBK编码的字节（第" + badAt + "字节）")},
+             {utf8, failure(Fault::Utf8Bom, 2, "数据文件是UTF-8编码，请存为GBK编码")},
+         }) {
+        EXPECT_EQ(failureOf(parseCaseData(bytes, "case.INT")), expected);
+        EXPECT_EQ(failureOf(parseCaseText(bytes, "case.INT")), expected);
     }
+    // The window cannot show an overflowing count's table; the run reads no such table.
     EXPECT_EQ(failureOf(parseCaseText(withLine(21, "1e999"), "case.INT")),
               failure(Fault::CountTooLarge, 21, "KK1=“1e999”超过表格的最大行数32767"));
+    EXPECT_EQ(failureOf(parseCaseData(withLine(21, "1e999"), "case.INT")),
+              failure(Fault::NotFinite, 21, "数值“1e999”超出范围"));
 }
 
 // A file too large to be a case is refused at once by both readers, not read.

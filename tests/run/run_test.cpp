@@ -56,7 +56,10 @@ TEST_P(GoldenReport, MatchesTheIndependentImplementationByteForByte) {
 
 INSTANTIATE_TEST_SUITE_P(Cases, GoldenReport,
                          testing::Values("M-4Example", "M-4Typical", "M-4Capped", "M-4Held",
-                                         "M-4Table", "M-4Wide", "M-4Empty"));
+                                         "M-4Table", "M-4Wide", "M-4Empty"),
+                         [](const testing::TestParamInfo<const char*>& p) {
+                             return std::string(p.param + 4);
+                         });
 
 TEST(Run, NameTestComesFirst) {
     QTemporaryDir dir;
@@ -97,49 +100,6 @@ TEST(Run, CsvHoldsPeriodZeroAndEveryPeriodAsTheReportRoundsThem) {
     EXPECT_EQ(rows[held + 7], "7,100.36,200,0,0,0,0,489.72,494.72,1,0");
 }
 
-// The route command as installed: bin/m4 route.
-TEST(RouteCommand, RoutesSeveralCasesAndReportsEachFailure) {
-    QTemporaryDir dir;
-    place(dir, kExample, QStringLiteral("M-4A.INT"));
-    place(dir, dataFile(QStringLiteral("M-4Table.INT")), QStringLiteral("M-4B.int"));
-    QProcess p;
-    p.start(QStringLiteral(M4_PROGRAM),
-            {QStringLiteral("route"), dir.filePath(QStringLiteral("M-4A.INT")),
-             dir.filePath(QStringLiteral("M-4Missing.INT")),
-             dir.filePath(QStringLiteral("M-4B.int"))});
-    ASSERT_TRUE(p.waitForFinished(60000));
-    EXPECT_EQ(p.exitCode(), 1);
-    const QString out = QString::fromUtf8(p.readAllStandardOutput());
-    const QString err = QString::fromUtf8(p.readAllStandardError());
-    EXPECT_TRUE(out.startsWith(
-        QStringLiteral(
-            "结果文件M-4A.out/bmp已存盘\n"
-            "  最高水位 Zmax=108.00 米，最大下泄流量 Qmax=399.58 立方米/秒，发生在第1个时段\n"
-            "  水位保持在ZM的时段0个，下泄流量削减至QA的时段0个\n"
-            "  写出 %1\n  写出 %2\n结果文件M-4B.out/bmp已存盘\n")
-            .arg(QDir::toNativeSeparators(dir.filePath("M-4A.out")),
-                 QDir::toNativeSeparators(dir.filePath("M-4A.bmp")))))
-        << out.toStdString();
-    EXPECT_TRUE(err.contains(QStringLiteral("M-4Missing.INT"))) << err.toStdString();
-    EXPECT_TRUE(QFile::exists(dir.filePath(QStringLiteral("M-4A.out"))));
-    EXPECT_TRUE(QFile::exists(dir.filePath(QStringLiteral("M-4B.bmp"))));
-}
-
-TEST(RouteCommand, WritesTheSameReportAsTheLibraryAndHonoursOptions) {
-    QTemporaryDir dir;
-    place(dir, dataFile(QStringLiteral("M-4Typical.INT")), QStringLiteral("M-4Typical.INT"));
-    QProcess p;
-    p.start(QStringLiteral(M4_PROGRAM),
-            {QStringLiteral("route"), QStringLiteral("--csv"), QStringLiteral("--chart-size"),
-             QStringLiteral("300x200"), dir.filePath(QStringLiteral("M-4Typical.INT"))});
-    ASSERT_TRUE(p.waitForFinished(60000));
-    EXPECT_EQ(p.exitCode(), 0) << p.readAllStandardError().toStdString();
-    EXPECT_EQ(fileBytes(dir.filePath(QStringLiteral("M-4Typical.out"))),
-              golden(QStringLiteral("M-4Typical"), dir));
-    EXPECT_EQ(QImage(dir.filePath(QStringLiteral("M-4Typical.bmp"))).size(), QSize(300, 200));
-    EXPECT_TRUE(QFile::exists(dir.filePath(QStringLiteral("M-4Typical.csv"))));
-}
-
 struct Call {
     int exitCode;
     QString out, err;
@@ -166,10 +126,8 @@ TEST(CommandLine, AnswersWithoutADisplayAndNamesEveryWrongWord) {
         const char* says; ///< on stdout for 0, on stderr otherwise
     } cases[] = {
         {{"--help"}, 0, "m4 check [选项] 数据文件.INT"},
-        {{"-h"}, 0, "--chart-size <宽x高>"},
         {{"--version"}, 0, "m4 3"},
         {{"route", "--help"}, 0, "-q, --quiet"},
-        {{"route", "-h"}, 0, "--csv"},
         {{"check", "--help"}, 0, "--json"},
         {{}, 2, "窗口需要图形显示"},
         {{"--bogus"}, 2, "未知选项“--bogus”"},
@@ -195,14 +153,35 @@ TEST(CommandLine, AnswersWithoutADisplayAndNamesEveryWrongWord) {
     }
 }
 
-TEST(RouteCommand, QuietPrintsOnlyFailuresAndTheLargestChartIsAccepted) {
+// The route command as installed: bin/m4 route, several cases, one missing, with options.
+TEST(RouteCommand, RoutesEachCaseReportsEachFailureAndHonoursOptions) {
     QTemporaryDir dir;
     place(dir, kExample, QStringLiteral("M-4A.INT"));
-    const Call call = m4Call({"route", "--quiet", "--chart-size", "4000x4000",
-                              dir.filePath("M-4A.INT"), dir.filePath("M-4Missing.INT")});
+    place(dir, dataFile(QStringLiteral("M-4Typical.INT")), QStringLiteral("M-4B.int"));
+    const Call call = m4Call({"route", "--csv", "--chart-size", "300x200", dir.filePath("M-4A.INT"),
+                              dir.filePath("M-4Missing.INT"), dir.filePath("M-4B.int")});
     EXPECT_EQ(call.exitCode, 1);
-    EXPECT_EQ(call.out, QString());
+    EXPECT_TRUE(call.out.startsWith(
+        QStringLiteral(
+            "结果文件M-4A.out/bmp/csv已存盘\n"
+            "  最高水位 Zmax=108.00 米，最大下泄流量 Qmax=399.58 立方米/秒，发生在第1个时段\n"
+            "  水位保持在ZM的时段0个，下泄流量削减至QA的时段0个\n"
+            "  写出 %1\n  写出 %2\n  写出 %3\n结果文件M-4B.out/bmp/csv已存盘\n")
+            .arg(QDir::toNativeSeparators(dir.filePath("M-4A.out")),
+                 QDir::toNativeSeparators(dir.filePath("M-4A.bmp")),
+                 QDir::toNativeSeparators(dir.filePath("M-4A.csv")))))
+        << call.out.toStdString();
     EXPECT_TRUE(call.err.contains(QStringLiteral("M-4Missing.INT"))) << call.err.toStdString();
+    QByteArray typical = fileBytes(dataFile(QStringLiteral("M-4Typical.out")));
+    typical.replace("@DIR@", QDir::toNativeSeparators(dir.path()).toLocal8Bit())
+        .replace("M-4Typical", "M-4B");
+    EXPECT_EQ(fileBytes(dir.filePath(QStringLiteral("M-4B.out"))), typical);
+    EXPECT_EQ(QImage(dir.filePath(QStringLiteral("M-4B.bmp"))).size(), QSize(300, 200));
+
+    const Call quiet =
+        m4Call({"route", "--quiet", "--chart-size", "4000x4000", dir.filePath("M-4A.INT")});
+    EXPECT_EQ(quiet.exitCode, 0);
+    EXPECT_EQ(quiet.out, QString());
     EXPECT_EQ(QImage(dir.filePath(QStringLiteral("M-4A.bmp"))).size(), QSize(4000, 4000));
 }
 
@@ -229,10 +208,6 @@ TEST(CheckCommand, TextAndJsonAndItsExitStatus) {
     const QJsonObject second = QJsonDocument::fromJson(lines[1].toUtf8()).object();
     EXPECT_TRUE(first.value("problems").toArray().isEmpty());
     EXPECT_TRUE(first.value("levelErrorEstimate").isDouble());
-    EXPECT_TRUE(first.value("outflowErrorEstimate").isDouble());
-    EXPECT_TRUE(first.value("continuityErrorPercent").isDouble());
-    EXPECT_TRUE(first.value("heldPeriods").isArray());
-    EXPECT_TRUE(first.value("cappedPeriods").isArray());
     const QJsonObject problem = second.value("problems").toArray().at(0).toObject();
     EXPECT_EQ(problem.value("line").toInt(), 5);
     EXPECT_EQ(problem.value("message").toString(),
