@@ -89,7 +89,6 @@ TEST(ChartGeometry, TextsAndScales) {
 
     QL.resize(26, 100), Z.resize(26, 100), Q.resize(26, 100);
     EXPECT_EQ(textsAt(chartOf(QL, Z, Q), 222), (QStringList{" 0 @39", " 10 @223", " 20 @407"}));
-
 }
 
 TEST(ChartGeometry, CurvesFollowTheirScales) {

@@ -1,8 +1,8 @@
 // Saving a case and writing a run's report and chart when the file system fails: a missing
 // folder, the target name taken by a folder, a read-only folder, a full disk, a file-size
 // limit, system calls that fail, links and special files where a case or an output is
-// expected, a writer killed midway, memory that runs out. Each time the previous file stays byte for byte as it
-// was and the failure has a message that names the file and the system's reason.
+// expected, a writer killed midway, memory that runs out. Each time the previous file stays byte
+// for byte as it was and the failure has a message that names the file and the system's reason.
 //
 // We run as root, for whom permission bits do not stop a write; read-only folders and full disks
 // are real ones, a small tmpfs mounted in a forked child's own mount namespace (skipped where the
@@ -108,8 +108,9 @@ CaseText caseTextOf(const QString& dataFile) {
 /// Replaces the run's case with the other case, so that a run that did write would change both
 /// files.
 void switchCase(const QString& folder, Problems& problems) {
-    problems.expect(writeBytes(joinPath(folder, kCaseName), m4test::fileBytes(testData(kOtherCase))),
-                    "case switched");
+    problems.expect(
+        writeBytes(joinPath(folder, kCaseName), m4test::fileBytes(testData(kOtherCase))),
+        "case switched");
 }
 
 // ---- Saving a case and writing a run's files on a file system that fails -------------------
@@ -121,10 +122,13 @@ enum class Spoil {
     LimitBelowCase,  ///< RLIMIT_FSIZE below any case file
     LimitBelowChart, ///< RLIMIT_FSIZE: a report fits, the chart does not
     FolderInTheWay,  ///< a folder stands where the file written goes
-    SyncEio,         ///< fdatasync of the file fails with EIO
-    SyncNoSpace,     ///< fdatasync of the file fails with ENOSPC
-    WriteNoSpace,    ///< a short write, then ENOSPC
-    RenameEio,       ///< the rename over the file fails with EIO
+    Call,            ///< a system call on the file fails (fault_shim.h)
+};
+
+/// A system call that fails, with its error.
+struct FailingCall {
+    const char* name = nullptr;
+    int error = 0;
 };
 
 /// In a child: a good run, then the file system is spoiled and either the other case is saved
@@ -132,7 +136,7 @@ enum class Spoil {
 /// named in the message with the reason, no stray file is left, and a report that can be
 /// written is, without the run claiming its chart.
 QString spoilThenWrite(const QString& folder, Spoil spoil, const QString& target,
-                       const QString& reason) {
+                       const QString& reason, FailingCall call) {
     Problems problems;
     const QString casePath = joinPath(folder, kCaseName);
     const QString path = joinPath(folder, QStringLiteral("M-4Case") + target);
@@ -142,9 +146,15 @@ QString spoilThenWrite(const QString& folder, Spoil spoil, const QString& target
     if (!save) switchCase(folder, problems);
     const QByteArray name = QFile::encodeName(QFileInfo(path).fileName());
     switch (spoil) {
-    case Spoil::FullDisk: fillDisk(folder, 0, problems); break;
-    case Spoil::RoomForReport: fillDisk(folder, kRoomForReport, problems); break;
-    case Spoil::ReadOnly: problems.expect(remountReadOnly(folder), "remounted read-only"); break;
+    case Spoil::FullDisk:
+        fillDisk(folder, 0, problems);
+        break;
+    case Spoil::RoomForReport:
+        fillDisk(folder, kRoomForReport, problems);
+        break;
+    case Spoil::ReadOnly:
+        problems.expect(remountReadOnly(folder), "remounted read-only");
+        break;
     case Spoil::LimitBelowCase:
     case Spoil::LimitBelowChart: {
         std::signal(SIGXFSZ, SIG_IGN);
@@ -156,10 +166,9 @@ QString spoilThenWrite(const QString& folder, Spoil spoil, const QString& target
     case Spoil::FolderInTheWay:
         problems.expect(QFile::remove(path) && QDir().mkdir(path), "folder made");
         break;
-    case Spoil::SyncEio: m4InjectFault("fdatasync", EIO, name.constData()); break;
-    case Spoil::SyncNoSpace: m4InjectFault("fdatasync", ENOSPC, name.constData()); break;
-    case Spoil::WriteNoSpace: m4InjectFault("write", ENOSPC, name.constData()); break;
-    case Spoil::RenameEio: m4InjectFault("renameat", EIO, name.constData()); break;
+    case Spoil::Call:
+        m4InjectFault(call.name, call.error, name.constData());
+        break;
     }
     const RunFiles before = filesNow(good);
     const QByteArray caseBefore = m4test::fileBytes(casePath);
@@ -198,6 +207,7 @@ TEST(WriteFaults, ThePreviousFileStaysAndTheFailureNamesItAndWhy) {
         Spoil spoil;
         const char* target; ///< the file written: the case saved, or a run's report or chart
         const char* reason = "";
+        FailingCall call = {}; ///< a short write comes before the failing one
     } cases[] = {
         {Spoil::FullDisk, ".INT"},
         {Spoil::ReadOnly, ".INT"},
@@ -210,17 +220,22 @@ TEST(WriteFaults, ThePreviousFileStaysAndTheFailureNamesItAndWhy) {
         {Spoil::LimitBelowChart, ".bmp"},
         {Spoil::FolderInTheWay, ".out"},
         {Spoil::FolderInTheWay, ".bmp"},
-        {Spoil::SyncEio, ".out", "未能存入磁盘，输入/输出错误（磁盘或设备故障），原文件未变"},
-        {Spoil::SyncNoSpace, ".bmp", "未能存入磁盘，磁盘空间不足，原文件未变"},
-        {Spoil::SyncEio, ".INT", "未能存入磁盘，输入/输出错误"},
-        {Spoil::WriteNoSpace, ".out", "写入出错，磁盘空间不足，原文件未变"},
-        {Spoil::RenameEio, ".out", "新文件未能替换原文件，输入/输出错误"},
+        {Spoil::Call,
+         ".out",
+         "未能存入磁盘，输入/输出错误（磁盘或设备故障），原文件未变",
+         {"fdatasync", EIO}},
+        {Spoil::Call, ".bmp", "未能存入磁盘，磁盘空间不足，原文件未变", {"fdatasync", ENOSPC}},
+        {Spoil::Call, ".INT", "未能存入磁盘，输入/输出错误", {"fdatasync", EIO}},
+        {Spoil::Call, ".out", "写入出错，磁盘空间不足，原文件未变", {"write", ENOSPC}},
+        {Spoil::Call, ".out", "新文件未能替换原文件，输入/输出错误", {"renameat", EIO}},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(testing::Message() << "spoil " << static_cast<int>(c.spoil) << c.target);
+        SCOPED_TRACE(testing::Message() << "spoil " << static_cast<int>(c.spoil) << " "
+                                        << (c.call.name ? c.call.name : "") << c.target);
         QTemporaryDir dir;
         const auto body = [&] {
-            return spoilThenWrite(dir.path(), c.spoil, c.target, QString::fromUtf8(c.reason));
+            return spoilThenWrite(dir.path(), c.spoil, c.target, QString::fromUtf8(c.reason),
+                                  c.call);
         };
         const bool disk = c.spoil == Spoil::FullDisk || c.spoil == Spoil::RoomForReport ||
                           c.spoil == Spoil::ReadOnly;
@@ -393,7 +408,8 @@ TEST(KillFaults, TheNextRunRemovesAKilledWritersTemporaryFile) {
 // files: the run says whose results it replaced.
 TEST(RunFaults, TheStatusNamesACaseWhoseResultsWereReplaced) {
     QTemporaryDir dir;
-    ASSERT_TRUE(writeBytes(joinPath(dir.path(), "M-4y.int"), m4test::fileBytes(testData(kOtherCase))));
+    ASSERT_TRUE(
+        writeBytes(joinPath(dir.path(), "M-4y.int"), m4test::fileBytes(testData(kOtherCase))));
     const RunFiles files = runGoodCase(dir.path(), "M-4y.INT", testData(kCleanCase));
     const Expected<RunOutcome> run = runCaseFile(requestFor(dir.path(), "M-4y.INT"));
     ASSERT_TRUE(run.ok());
@@ -408,7 +424,8 @@ TEST(RunFaults, OutOfMemoryIsAMessage) {
     GTEST_SKIP() << "the address sanitizer's shadow memory exceeds any address-space limit";
 #else
     QTemporaryDir dir;
-    ASSERT_TRUE(writeBytes(joinPath(dir.path(), kCaseName), m4test::fileBytes(testData(kCleanCase))));
+    ASSERT_TRUE(
+        writeBytes(joinPath(dir.path(), kCaseName), m4test::fileBytes(testData(kCleanCase))));
     EXPECT_EQ(inChild([&] {
                   // Room for what is there and a little more, not for reading a case.
                   const rlim_t room = 16 * 1024 * 1024;
