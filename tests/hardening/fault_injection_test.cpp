@@ -23,6 +23,7 @@
 #include <gtest/gtest.h>
 
 #include <sched.h>
+#include <sys/file.h>
 #include <sys/mount.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -381,7 +382,7 @@ TEST(LinkFaults, TheLongestNamesRunAndSaveMoreThanOnce) {
 }
 
 // A writer killed at any moment leaves the old file whole and perhaps its temporary file; the
-// next run of the case removes it.
+// next run of the case removes it, unless a writer still holds it.
 TEST(KillFaults, TheNextRunRemovesAKilledWritersTemporaryFile) {
     for (const char* target : {"M-4Case.out", "M-4Case.bmp"}) {
         SCOPED_TRACE(target);
@@ -398,6 +399,12 @@ TEST(KillFaults, TheNextRunRemovesAKilledWritersTemporaryFile) {
         EXPECT_EQ(folderEntries(dir.path()).size(), 4) << "the killed writer's file";
         EXPECT_EQ(m4test::fileBytes(joinPath(dir.path(), target)),
                   QByteArray(target).endsWith(".out") ? before.report : before.bitmap);
+        // Still locked, it would be a live writer's on another machine: it stays until unlocked.
+        QFile held(joinPath(dir.path(), folderEntries(dir.path()).first()));
+        ASSERT_TRUE(held.open(QIODevice::ReadOnly) && flock(held.handle(), LOCK_EX) == 0);
+        EXPECT_TRUE(runCaseFile(requestFor(dir.path(), kCaseName)).ok());
+        EXPECT_EQ(folderEntries(dir.path()).size(), 4) << "a locked file is taken";
+        held.close();
         EXPECT_TRUE(runCaseFile(requestFor(dir.path(), kCaseName)).ok());
         EXPECT_EQ(folderEntries(dir.path()),
                   (QStringList{"M-4Case.INT", "M-4Case.bmp", "M-4Case.out"}));

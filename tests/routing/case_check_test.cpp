@@ -157,9 +157,10 @@ TEST(CaseCheck, EveryProblemAtOnceWithItsLineAndMessage) {
          {{23, "110,111,3,2,0.6,104", true}, {21, "2"}},
          {{Fault::StatesGap, 23}},
          "状况的水位范围有空缺：变宽高泄流孔在水位109~110之间没有适用的状况，此间不泄流"},
-        {"state empty",
-         {{24, "111,108,0.45,12,107"}},
-         {{Fault::StateEmpty, 24}},
+        // Problems of one line keep the order in which they were found.
+        {"state empty and above",
+         {{24, "111,108,0.45,12,121.5"}},
+         {{Fault::StateEmpty, 24}, {Fault::OutletAboveCurve, 24}},
          "状况永不适用：变宽溢洪道第1行下限水位111不低于上限水位108"},
         {"discharge table falls",
          {{27, "90,800"}},

@@ -194,6 +194,11 @@ TEST(CheckCommand, TextAndJsonAndItsExitStatus) {
     EXPECT_TRUE(good.out.startsWith(dir.filePath("M-4A.INT") + QStringLiteral("：未发现问题\n")));
     EXPECT_TRUE(good.out.contains(QStringLiteral("水量平衡误差："))) << good.out.toStdString();
 
+    // Held and capped periods as runs of consecutive periods.
+    const Call held = m4Call({"check", dataFile(QStringLiteral("M-4Held.INT"))});
+    EXPECT_TRUE(held.out.contains(
+        QStringLiteral("水位保持在ZM的时段：1～5\n  下泄流量削减至QA的时段：1～5、7\n")))
+        << held.out.toStdString();
     const Call text = m4Call({"check", bad});
     EXPECT_EQ(text.exitCode, 1);
     EXPECT_TRUE(text.out.contains(QStringLiteral(
