@@ -18,7 +18,7 @@
 namespace m4 {
 namespace {
 
-constexpr QRgb kBlue = 0xff0000ff, kBlack = 0xff000000, kMagenta = 0xffff00ff, kWhite = 0xffffffff;
+constexpr QRgb kBlue = 0xff0000ff, kBlack = 0xff000000, kMagenta = 0xffff00ff;
 
 /// The maxima as a run finds them: the earliest period of the largest outflow.
 ChartGeometry chartOf(std::vector<double> QL, std::vector<double> Z, std::vector<double> Q,
@@ -135,35 +135,8 @@ class ChartImage : public ::testing::Test {
     const ChartGeometry geometry_ = chartOf(kQL, kZ, kQ, 100, "M-4.bmp");
 };
 
-QPoint pixelOf(const QImage& image, double x, double y) {
-    return QPoint(static_cast<int>(x * image.width() / kChartWidth),
-                  static_cast<int>(y * image.height() / kChartHeight));
-}
-
-bool colourNear(const QImage& image, double x, double y, QRgb colour) {
-    const QPoint p = pixelOf(image, x, y);
-    for (int dy = -1; dy <= 1; ++dy)
-        for (int dx = -1; dx <= 1; ++dx)
-            if (image.pixel(p.x() + dx, p.y() + dy) == colour) return true;
-    return false;
-}
-
-TEST_F(ChartImage, CurvesInTheirColoursOnWhiteAndCharactersDrawn) {
-    for (QSize size : {QSize(kDefaultChartWidthPx, kDefaultChartHeightPx), QSize(1226, 766)}) {
-        const QImage image = renderChart(geometry_, size);
-        ASSERT_EQ(image.size(), size);
-        // Mid-points of the second period, where the curves lie well apart.
-        EXPECT_TRUE(colourNear(image, 395, 90, kBlue));
-        EXPECT_TRUE(colourNear(image, 395, 168, kBlack));
-        EXPECT_TRUE(colourNear(image, 395, 75, kMagenta));
-        EXPECT_EQ(image.pixel(pixelOf(image, 540, 100)), kWhite);
-        // Pens stay one pixel wide: the time axis crosses a column once.
-        const QPoint from = pixelOf(image, 300, 200), to = pixelOf(image, 300, 220);
-        int axis = 0;
-        for (int py = from.y(); py < to.y(); ++py) axis += image.pixel(from.x(), py) == kBlack;
-        EXPECT_EQ(axis, 1);
-    }
-    // Two characters must not both come out as the same missing-glyph box.
+// Missing glyphs would all come out as the same box.
+TEST_F(ChartImage, ChineseCharactersAreDrawn) {
     ChartGeometry water, fire;
     water.texts = {{"水", 10, 10}};
     fire.texts = {{"火", 10, 10}};
