@@ -24,6 +24,7 @@ TEST(FileNames, LoaderRulesAgainstTheProgramCode) {
     // A code ending in "-" accepts only names with "-" before the extension.
     EXPECT_TRUE(passesLoaderNameRules("AB-.INT", "AB-"));
     EXPECT_FALSE(passesLoaderNameRules("AB-x.INT", "AB-"));
+    EXPECT_TRUE(passesLoaderNameRules("I.INT", "ABI")); // one character before the extension
     EXPECT_FALSE(passesLoaderNameRules("M-4demo.INT", ""));
 }
 
