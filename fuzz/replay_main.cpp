@@ -2,9 +2,9 @@
 // that the test builds (and the sanitizer build) hold the kept inputs to the target's promises.
 // A broken promise aborts, after the name of the input that broke it.
 
-#include <QByteArray>
+#include "test_files.h"
+
 #include <QDir>
-#include <QFile>
 
 #include <cstdint>
 #include <cstdio>
@@ -18,10 +18,9 @@ int main(int argc, char** argv) {
     for (int a = 1; a < argc; ++a) {
         const QDir folder(QString::fromLocal8Bit(argv[a]));
         for (const QString& name : folder.entryList(QDir::Files, QDir::Name)) {
-            QFile file(folder.filePath(name));
-            if (!file.open(QIODevice::ReadOnly)) return 1;
-            const QByteArray bytes = file.readAll();
-            std::fprintf(stderr, "%s\n", qPrintable(file.fileName()));
+            const QString path = folder.filePath(name);
+            const QByteArray bytes = m4test::fileBytes(path);
+            std::fprintf(stderr, "%s\n", qPrintable(path));
             LLVMFuzzerTestOneInput(reinterpret_cast<const std::uint8_t*>(bytes.constData()),
                                    static_cast<std::size_t>(bytes.size()));
             ++replayed;

@@ -1,9 +1,9 @@
 #include "output/chart.h"
+#include "test_files.h"
 
 #include <gtest/gtest.h>
 
 #include <QDir>
-#include <QFile>
 #include <QFontMetricsF>
 #include <QHash>
 #include <QLineF>
@@ -193,9 +193,7 @@ TEST_F(ChartImage, SavedAsA24BitBitmapOrNotAtAll) {
     const QString path = dir.filePath("M-4.bmp");
     const QImage chart = renderChart(geometry_, {613, 383});
     ASSERT_FALSE(saveChartBitmap(chart, path));
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    const QByteArray head = file.read(30);
+    const QByteArray head = m4test::fileBytes(path).left(30);
     EXPECT_TRUE(head.startsWith("BM"));
     EXPECT_EQ(head[28], 24);
     EXPECT_EQ(QImage(path).convertToFormat(QImage::Format_RGB32), chart);
