@@ -1,6 +1,7 @@
 // Whole runs against golden reports made by an independent implementation of the method
 // (tests/tools/m4_reference.py), and the route command as a user calls it.
 
+#include "command_line.h"
 #include "output/case_run.h"
 #include "test_files.h"
 
@@ -151,6 +152,20 @@ TEST(CommandLine, AnswersWithoutADisplayAndNamesEveryWrongWord) {
             << args << "\n"
             << call.out.toStdString() << call.err.toStdString();
     }
+}
+
+// Without a display the window opens only on a platform that draws without one.
+TEST(CommandLine, TheWindowOpensWhereThePlatformCanDraw) {
+    const QByteArray display = qgetenv("DISPLAY"), platform = qgetenv("QT_QPA_PLATFORM");
+    qunsetenv("DISPLAY");
+    qunsetenv("WAYLAND_DISPLAY");
+    for (const auto& [name, opens] :
+         {std::pair{"offscreen", true}, {"xcb", false}, {"wayland;offscreen", true}, {"", false}}) {
+        qputenv("QT_QPA_PLATFORM", name);
+        EXPECT_EQ(m4::runCommandLine({"m4"}, true).has_value(), !opens) << name;
+    }
+    qputenv("DISPLAY", display);
+    qputenv("QT_QPA_PLATFORM", platform);
 }
 
 // The route command as installed: bin/m4 route, several cases, one missing, with options.
