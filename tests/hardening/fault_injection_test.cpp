@@ -244,6 +244,19 @@ TEST(WriteFaults, ThePreviousFileStaysAndTheFailureNamesItAndWhy) {
     }
 }
 
+// The new file is in place, but the folder's record of it may not have reached the disk: the
+// save says so rather than succeed.
+TEST(WriteFaults, AFolderThatCannotSyncIsReported) {
+    QTemporaryDir dir;
+    m4InjectFault("fsync", EIO, QFile::encodeName(QFileInfo(dir.path()).fileName()).constData());
+    const std::optional<Failure> failure =
+        writeCaseFile(joinPath(dir.path(), kCaseName), caseTextOf(kCleanCase));
+    m4InjectFault(nullptr, 0, nullptr);
+    EXPECT_TRUE(
+        failureText(failure).contains(QStringLiteral("文件已替换，但文件夹的更新未能存入磁盘")))
+        << failureText(failure).toStdString();
+}
+
 // What stands where a case file is expected: each is refused with the system's reason, without
 // blocking on a pipe or reading a device, and nothing is written.
 TEST(ReadFaults, CasesThatCannotBeReadAreNamedWithTheReason) {

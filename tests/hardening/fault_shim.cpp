@@ -97,6 +97,15 @@ int fdatasync(int fd) {
     return next(fd);
 }
 
+int fsync(int fd) {
+    static auto* next = real<int(int)>("fsync");
+    if (const int v = armed ? verdict("fsync", pathOf(fd)) : -1; v > 0) {
+        errno = v;
+        return -1;
+    }
+    return next(fd);
+}
+
 int renameat(int oldDir, const char* oldName, int newDir, const char* newName) noexcept {
     static auto* next = real<int(int, const char*, int, const char*)>("renameat");
     if (const int v =
