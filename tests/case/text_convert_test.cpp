@@ -37,6 +37,10 @@ TEST(NumericValue, TakesTheLongestLeadingNumberSkippingBlanksAndTabs) {
                                                         {u"0e99999999999999999999", 0}};
     for (const auto& [text, value] : cases)
         EXPECT_EQ(numericValue(text), value) << QString::fromUtf16(text).toStdString();
+    // Out of a double's range, the side is the decimal order, which no zero before the first
+    // significant digit nor any digit after it changes.
+    EXPECT_EQ(numericValue(QString(400, u'0') + QStringLiteral("1e-330")), 0);
+    EXPECT_EQ(numericValue("0.2" + QString(400, u'0') + "e310"), INFINITY);
 }
 
 TEST(Counts, RoundHalvesToEvenAndTheHydrographAddsOneFirst) {

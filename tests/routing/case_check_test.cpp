@@ -179,8 +179,12 @@ TEST(CaseCheck, EveryProblemAtOnceWithItsLineAndMessage) {
          {{18, ""}},
          {{Fault::RowItems, 18}, {Fault::TooFewItems, 28}},
          "本行数据个数不对：泄洪洞参数第1行应有8个数据，实有1个"},
-        // A quoted item runs across line ends: the name is one item of the first line.
-        {"quoted name of two lines", {{1, "\"Dam,\r\nupper\""}}, {}, ""},
+        // A quoted item runs across line ends: the name is one item of the first line, and the
+        // lines after it are numbered as they stand in the file.
+        {"quoted name of two lines",
+         {{5, "95,25"}, {1, "\"Dam,\r\nupper\""}},
+         {{Fault::LevelsNotIncreasing, 6}},
+         "水位没有逐点升高：水库水位面积第2点水位95低于第1点水位100"},
         {"comma in the name",
          {{1, "Dam, upper"}},
          {{Fault::FieldItems, 1}, {Fault::NotANumber, 2}},
