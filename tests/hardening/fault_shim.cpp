@@ -67,6 +67,15 @@ template <class Function> Function* real(const char* name) {
     return reinterpret_cast<Function*>(dlsym(RTLD_NEXT, name));
 }
 
+/// A sync of fd's file by next, unless the fault is armed for call on that file.
+int syncUnlessFailing(const char* call, int (*next)(int), int fd) {
+    if (const int v = armed ? verdict(call, pathOf(fd)) : -1; v > 0) {
+        errno = v;
+        return -1;
+    }
+    return next(fd);
+}
+
 } // namespace
 
 extern "C" {
@@ -90,20 +99,12 @@ ssize_t write(int fd, const void* buffer, size_t count) {
 
 int fdatasync(int fd) {
     static auto* next = real<int(int)>("fdatasync");
-    if (const int v = armed ? verdict("fdatasync", pathOf(fd)) : -1; v > 0) {
-        errno = v;
-        return -1;
-    }
-    return next(fd);
+    return syncUnlessFailing("fdatasync", next, fd);
 }
 
 int fsync(int fd) {
     static auto* next = real<int(int)>("fsync");
-    if (const int v = armed ? verdict("fsync", pathOf(fd)) : -1; v > 0) {
-        errno = v;
-        return -1;
-    }
-    return next(fd);
+    return syncUnlessFailing("fsync", next, fd);
 }
 
 int renameat(int oldDir, const char* oldName, int newDir, const char* newName) noexcept {
