@@ -54,7 +54,10 @@ void checkResult(const m4::CaseData& data, const m4::RoutingResult& result) {
             check(std::isfinite(v), "finite record", QString::number(i));
         check(r.total == result.Q[i], "record total is the series' outflow");
         if (r.held)
-            check(r.total == data.QL[i] && r.level == data.ZM, "a held period passes the inflow");
+            check(r.total == data.QL[i] && r.level == data.ZM && r.tunnels == 0 &&
+                      r.spillways == 0 && r.orifices == 0 && r.variableSpillways == 0 &&
+                      r.other == 0,
+                  "a held period passes the inflow, through no outlet");
         else
             check(r.total <= data.QA, "a normal period's outflow is capped at QA");
         if (result.Z[i] > zmax) zmax = result.Z[i];

@@ -1,7 +1,7 @@
 // The text conversions over arbitrary text and arbitrary doubles. A cell text reads back as the
-// number it shows and is written the same way again; a count is a 16-bit number within half a
-// unit of the value; the run's strict reading of an item agrees with the lenient one wherever it
-// accepts the item.
+// number it shows and is written the same way again, and an item's is its number's; a count is a
+// 16-bit number within half a unit of the value; the run's strict reading of an item agrees with
+// the lenient one wherever it accepts the item.
 
 #include "fuzz_check.h"
 
@@ -44,6 +44,9 @@ void checkText(const QString& text) {
     for (int table = 0; table < 7; ++table)
         if (const std::optional<int> rows = m4::rowsFromCount(table, text))
             check(*rows >= kCountMin && *rows <= kCountMax, "rows fit 16 bits", text);
+    // Plain decimals are written from their digits: the same text as going through the number.
+    const auto cell = std::isfinite(value) ? std::optional(m4::cellText(value)) : std::nullopt;
+    check(m4::itemCellText(text) == cell, "an item's cell text is its number's", text);
     if (const std::optional<double> strict = m4::itemNumber(text)) {
         check(!std::isnan(*strict), "an item is never NaN", text);
         check(*strict == value, "the strict reading agrees with the lenient one", text);

@@ -1,5 +1,6 @@
 #include "case/case_file.h"
 #include "common/gbk.h"
+#include "test_files.h"
 
 #include <QDir>
 #include <QFile>
@@ -11,15 +12,11 @@
 #include <gtest/gtest.h>
 
 using namespace m4;
+using m4test::fileBytes;
 
 namespace {
 
 const QString kExample = QStringLiteral(M4_EXAMPLES "/M-4Example.INT");
-
-QByteArray fileBytes(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 
 QByteArray gbk(const QString& text) {
     return encodeGbk(text).value();
@@ -33,8 +30,8 @@ QStringList fullCaseLines() {
         .split(u'|');
 }
 
-QByteArray caseBytes(const QStringList& lines, const QString& lineEnd = "\r\n") {
-    return gbk(lines.join(lineEnd) + lineEnd + lineEnd);
+QByteArray caseBytes(const QStringList& lines) {
+    return gbk(lines.join("\r\n") + "\r\n\r\n");
 }
 
 /// The full case with line n (1-based) replaced.
@@ -65,20 +62,6 @@ TEST(CaseFile, ExampleLoadsAndWritesBackTheSameBytes) {
     ASSERT_TRUE(text) << describe(text.failure()).toStdString();
     EXPECT_EQ(checkForSave(*text), std::nullopt);
     EXPECT_EQ(gbk(caseFileText(*text)), fileBytes(kExample));
-}
-
-TEST(CaseFile, LineEndsAndLineBreaksDoNotMatterOnlyItems) {
-    const QStringList lines = fullCaseLines();
-    const QString reference = caseFileText(parseCaseText(caseBytes(lines), "case.INT").value());
-    QString mixed;
-    for (int i = 0; i < lines.size(); ++i)
-        mixed += lines[i] + QStringList{"\r\n", "\n", "\r"}[i % 3];
-    for (const QByteArray& bytes : {gbk(mixed), gbk(lines.join(",") + "\n")})
-        EXPECT_EQ(caseFileText(parseCaseText(bytes, "case.INT").value()), reference);
-    const auto oneLine = parseCaseData(gbk(lines.join(",") + "\n"), "case.INT");
-    ASSERT_TRUE(oneLine);
-    EXPECT_EQ(oneLine->variableSpillways[0].MM, 0.45);
-    EXPECT_EQ(oneLine->orifices[0].MM, 0.6); // each state table keeps its own coefficient
 }
 
 TEST(CaseFile, ItemsQuotedBlankedAndEmpty) {
@@ -146,64 +129,37 @@ TEST(CaseFile, CasesWithoutVariableOutletsEndInThreeZeroCounts) {
     EXPECT_EQ(data->QL, std::vector<double>{7});
 }
 
-TEST(CaseFile, RefusedFilesNameTheFaultAndLine) {
+// What the catalogue of bad files does not show: where a fault is found within its line.
+TEST(CaseFile, RefusedFilesNameTheFaultAndWhereItStands) {
     QByteArray badByte = caseBytes(fullCaseLines());
     badByte.insert(badByte.indexOf("600"), '\xFF');
     const QString badAt = QString::number(badByte.indexOf('\xFF') + 1);
-    // The window keeps fields as typed and sizes its tables from the counts; it cannot show
-    // an overflowing cell. Eleven outlets are refused on saving instead. (The catalogue of bad
-    // files checks the plainer refusals.)
-    enum Window { Loads, SameFault, NotChecked };
-    const struct {
-        QByteArray bytes;
-        Fault fault;
-        int line;
-        QString message;
-        Window window;
-    } cases[] = {
-        {gbk(fullCaseLines().mid(0, 20).join("\r\n") + "\r\n"), Fault::TooFewItems, 20, kTooFew,
-         SameFault},
-        // Without its last row the empty line stands in for one item, then the file ends.
-        {caseBytes(fullCaseLines().mid(0, 26)), Fault::TooFewItems, 27, kTooFew, SameFault},
-        {withLine(18, "4,5,100,0.9,4,5,100,3 00"), Fault::NotANumber, 18, "数据项“3 00”不是数值",
-         Loads},
-        {withLine(9, " 1e999 "), Fault::NotFinite, 9, "数值“1e999”超出范围", SameFault},
-        {withLine(21, "1e999"), Fault::NotFinite, 21, "数值“1e999”超出范围", NotChecked},
-        {withLine(7, "32767"), Fault::JTooLarge, 7,
-         "洪水过程时段数J=“32767”超过上限32766（过程线最多32767行）", SameFault},
-        // Saved as UTF-8 without a byte-order mark: refused where the first Chinese stands.
-        {("Dam\r\n" + fullCaseLines().mid(1).join("\r\n").replace("1%", "百年一遇")).toUtf8(),
-         Fault::Utf8Bom, 2, "数据文件是UTF-8编码，请存为GBK编码", SameFault},
-        {withLine(19, "1.1e1"), Fault::SpillwaysAbove10, 19, "溢洪道个数H0=1.1e1超过10",
-         NotChecked},
-        {badByte, Fault::NotGbk, 8, "数据文件含有不是GBK编码的字节（第" + badAt + "字节）",
-         SameFault},
-    };
-    for (const auto& c : cases) {
-        const std::string expected = failure(c.fault, c.line, c.message);
-        EXPECT_EQ(failureOf(parseCaseData(c.bytes, "case.INT")), expected);
-        if (c.window != NotChecked) {
-            EXPECT_EQ(failureOf(parseCaseText(c.bytes, "case.INT")),
-                      c.window == Loads ? "loads" : expected)
-                << expected;
-        }
+    // Saved as UTF-8 without a byte-order mark: refused where the first Chinese stands.
+    const QByteArray utf8 =
+        ("Dam\r\n" + fullCaseLines().mid(1).join("\r\n").replace("1%", "百年一遇")).toUtf8();
+    for (const auto& [bytes, expected] : {
+             std::pair{badByte, failure(Fault::NotGbk, 8,
+                                        "数据文件含有不是GBK编码的字节（第" + badAt + "字节）")},
+             {utf8, failure(Fault::Utf8Bom, 2, "数据文件是UTF-8编码，请存为GBK编码")},
+         }) {
+        EXPECT_EQ(failureOf(parseCaseData(bytes, "case.INT")), expected);
+        EXPECT_EQ(failureOf(parseCaseText(bytes, "case.INT")), expected);
     }
+    // The window cannot show an overflowing count's table; the run reads no such table.
     EXPECT_EQ(failureOf(parseCaseText(withLine(21, "1e999"), "case.INT")),
               failure(Fault::CountTooLarge, 21, "KK1=“1e999”超过表格的最大行数32767"));
+    EXPECT_EQ(failureOf(parseCaseData(withLine(21, "1e999"), "case.INT")),
+              failure(Fault::NotFinite, 21, "数值“1e999”超出范围"));
 }
 
-TEST(CaseFile, FoldersAndOversizedFilesAreNotRead) {
+// A file too large to be a case is refused at once by both readers, not read.
+TEST(CaseFile, OversizedFilesAreNotRead) {
     QTemporaryDir dir;
-    ASSERT_TRUE(dir.isValid());
-    const auto folder = loadCaseText(dir.path());
-    ASSERT_FALSE(folder);
-    EXPECT_EQ(folder.failure().fault, Fault::FileUnreadable);
     QFile huge(dir.filePath("huge.INT"));
     ASSERT_TRUE(huge.open(QIODevice::WriteOnly) && huge.resize(64 * 1024 * 1024 + 1));
     huge.close();
-    const auto tooLarge = readCaseData(huge.fileName());
-    ASSERT_FALSE(tooLarge);
-    EXPECT_EQ(tooLarge.failure().fault, Fault::FileTooLarge);
+    EXPECT_EQ(readCaseData(huge.fileName()).failure().fault, Fault::FileTooLarge);
+    EXPECT_EQ(loadCaseText(huge.fileName()).failure().fault, Fault::FileTooLarge);
 }
 
 TEST(CaseSave, ProblemsComeInFieldAndTableOrder) {

@@ -1,4 +1,5 @@
 #include "case/program_folders.h"
+#include "test_files.h"
 
 #include <QDir>
 #include <QFile>
@@ -11,10 +12,9 @@ using namespace m4;
 
 namespace {
 
+/// A temporary folder with files and folders made by their paths below it.
 class ProgramFoldersTest : public ::testing::Test {
   protected:
-    void SetUp() override { ASSERT_TRUE(dir_.isValid()); }
-
     QString path(const QString& relative) const { return dir_.filePath(relative); }
     void makeFolders(const QStringList& relatives) const {
         for (const QString& relative : relatives) ASSERT_TRUE(QDir(dir_.path()).mkpath(relative));
@@ -23,15 +23,12 @@ class ProgramFoldersTest : public ::testing::Test {
         QFile file(path(relative));
         ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
     }
-    QByteArray read(const QString& relative) const {
-        QFile file(path(relative));
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(missing)");
-    }
+    QByteArray read(const QString& relative) const { return m4test::fileBytes(path(relative)); }
 
     QTemporaryDir dir_;
 };
 
-TEST_F(ProgramFoldersTest, SiblingFoldersReplaceTheLastThreeCharactersWhateverTheyAre) {
+TEST(ProgramFolders, SiblingFoldersReplaceTheLastThreeCharactersWhateverTheyAre) {
     EXPECT_EQ(siblingFolder("D:\\calc\\bin", "use"), "D:\\calc\\use");
     EXPECT_EQ(siblingFolder("/opt/prog/bin", "rtf"), "/opt/prog/rtf");
     EXPECT_EQ(siblingFolder("/opt/m4/program", "use"), "/opt/m4/proguse");
@@ -58,7 +55,7 @@ TEST_F(ProgramFoldersTest, BesideTheProgramWhenThereElseInstalledAndTheUsersOwn)
     EXPECT_FALSE(QFileInfo::exists(path("data"))) << "looking made a folder";
 }
 
-TEST_F(ProgramFoldersTest, FoldersWithinTheHomeAreShownFromTilde) {
+TEST(ProgramFolders, FoldersWithinTheHomeAreShownFromTilde) {
     const QString home = QDir::homePath();
     EXPECT_EQ(shownFolder(home + "/.local/share/M-4/use"), "~/.local/share/M-4/use");
     EXPECT_EQ(shownFolder(home), "~");
@@ -66,7 +63,7 @@ TEST_F(ProgramFoldersTest, FoldersWithinTheHomeAreShownFromTilde) {
     EXPECT_EQ(shownFolder("/opt/m4/use"), "/opt/m4/use");
 }
 
-TEST_F(ProgramFoldersTest, UserDataFolderIgnoresARelativeXdgDataHome) {
+TEST(ProgramFolders, UserDataFolderIgnoresARelativeXdgDataHome) {
     const QByteArray before = qgetenv("XDG_DATA_HOME");
     const QString fallback = QDir::homePath() + "/.local/share";
     const std::pair<const char*, QString> cases[] = {

@@ -1,13 +1,13 @@
 // Saving a case and writing a run's report and chart when the file system fails: a missing
 // folder, the target name taken by a folder, a read-only folder, a full disk, a file-size
 // limit, system calls that fail, links and special files where a case or an output is
-// expected, and a writer killed midway. Each time the previous file stays byte for byte as it
-// was and the failure has a message that names the file and the system's reason.
+// expected, a writer killed midway, memory that runs out. Each time the previous file stays byte
+// for byte as it was and the failure has a message that names the file and the system's reason.
 //
 // We run as root, for whom permission bits do not stop a write; read-only folders and full disks
 // are real ones, a small tmpfs mounted in a forked child's own mount namespace (skipped where the
 // child may not mount). The file-size limit (RLIMIT_FSIZE) needs no privilege. System calls
-// fail through fault_shim.h, linked in and preloaded into the program.
+// fail through fault_shim.h.
 
 #include "hardening_support.h"
 
@@ -15,13 +15,15 @@
 #include "case/file_names.h"
 #include "fault_shim.h"
 
+#include <QDir>
+#include <QFile>
 #include <QFileInfo>
-#include <QProcess>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
 #include <sched.h>
+#include <sys/file.h>
 #include <sys/mount.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -93,174 +95,171 @@ bool remountReadOnly(const QString& folder) {
                  nullptr) == 0;
 }
 
-/// Runs body in a child whose files may not grow beyond limit bytes.
-QString withFileSizeLimit(rlim_t limit, const std::function<QString()>& body) {
-    return inChild([&] {
-        std::signal(SIGXFSZ, SIG_IGN);
-        const rlimit small{limit, limit};
-        setrlimit(RLIMIT_FSIZE, &small);
-        return body();
-    });
-}
-
 void expectChildClean(const QString& childText) {
     if (childText.startsWith(QLatin1String(kSkip))) GTEST_SKIP() << childText.toStdString();
     EXPECT_EQ(childText.toStdString(), "");
 }
 
 CaseText caseTextOf(const QString& dataFile) {
-    const Expected<CaseText> text = parseCaseText(readBytes(testData(dataFile)), dataFile);
+    const Expected<CaseText> text = parseCaseText(m4test::fileBytes(testData(dataFile)), dataFile);
     EXPECT_TRUE(text.ok());
     return text.ok() ? *text : CaseText{};
 }
 
-// ---- Saving a case -------------------------------------------------------------------------
+/// Replaces the run's case with the other case, so that a run that did write would change both
+/// files.
+void switchCase(const QString& folder, Problems& problems) {
+    problems.expect(
+        writeBytes(joinPath(folder, kCaseName), m4test::fileBytes(testData(kOtherCase))),
+        "case switched");
+}
 
-/// Saves the other case over a saved clean case and checks that the failure leaves the file.
-QString saveFailsAndKeepsFile(const QString& folder, const std::function<void(Problems&)>& spoil,
-                              Fault expected) {
+// ---- Saving a case and writing a run's files on a file system that fails -------------------
+
+enum class Spoil {
+    FullDisk,        ///< not a byte free
+    RoomForReport,   ///< room for a report, not for a chart
+    ReadOnly,        ///< the folder remounted read-only
+    LimitBelowCase,  ///< RLIMIT_FSIZE below any case file
+    LimitBelowChart, ///< RLIMIT_FSIZE: a report fits, the chart does not
+    FolderInTheWay,  ///< a folder stands where the file written goes
+    Call,            ///< a system call on the file fails (fault_shim.h)
+};
+
+/// A system call that fails, with its error.
+struct FailingCall {
+    const char* name = nullptr;
+    int error = 0;
+};
+
+/// In a child: a good run, then the file system is spoiled and either the other case is saved
+/// over the case (target ".INT") or run. The file that fails keeps its previous bytes and is
+/// named in the message with the reason, no stray file is left, and a report that can be
+/// written is, without the run claiming its chart.
+QString spoilThenWrite(const QString& folder, Spoil spoil, const QString& target,
+                       const QString& reason, FailingCall call) {
     Problems problems;
-    const QString path = joinPath(folder, kCaseName);
-    const CaseText clean = caseTextOf(kCleanCase);
-    problems.expect(!writeCaseFile(path, clean), "the clean case saved");
-    const QByteArray before = readBytes(path);
-    spoil(problems);
-    const QStringList entries = folderEntries(folder);
-    const std::optional<Failure> failure = writeCaseFile(path, caseTextOf(kOtherCase));
-    problems.expect(failure.has_value(), "the save failed");
-    if (failure) {
-        problems.expect(failure->fault == expected, "fault: " + describe(*failure));
-        problems.expect(describe(*failure).contains(path),
-                        "message names the file: " + describe(*failure));
+    const QString casePath = joinPath(folder, kCaseName);
+    const QString path = joinPath(folder, QStringLiteral("M-4Case") + target);
+    const bool save = target == QLatin1String(".INT");
+    const bool chartOnly = target == QLatin1String(".bmp"); // the report fits, the chart fails
+    const RunFiles good = runGoodCase(folder, kCaseName, testData(kCleanCase));
+    if (!save) switchCase(folder, problems);
+    const QByteArray name = QFile::encodeName(QFileInfo(path).fileName());
+    switch (spoil) {
+    case Spoil::FullDisk:
+        fillDisk(folder, 0, problems);
+        break;
+    case Spoil::RoomForReport:
+        fillDisk(folder, kRoomForReport, problems);
+        break;
+    case Spoil::ReadOnly:
+        problems.expect(remountReadOnly(folder), "remounted read-only");
+        break;
+    case Spoil::LimitBelowCase:
+    case Spoil::LimitBelowChart: {
+        std::signal(SIGXFSZ, SIG_IGN);
+        const rlim_t bytes = spoil == Spoil::LimitBelowCase ? kLimitBelowCase : kLimitBelowChart;
+        const rlimit limit{bytes, bytes};
+        setrlimit(RLIMIT_FSIZE, &limit);
+        break;
     }
-    problems.expect(readBytes(path) == before, "the saved case is unchanged");
+    case Spoil::FolderInTheWay:
+        problems.expect(QFile::remove(path) && QDir().mkdir(path), "folder made");
+        break;
+    case Spoil::Call:
+        m4InjectFault(call.name, call.error, name.constData());
+        break;
+    }
+    const RunFiles before = filesNow(good);
+    const QByteArray caseBefore = m4test::fileBytes(casePath);
+    const QStringList entries = folderEntries(folder);
+    std::optional<Failure> failure;
+    QString status;
+    if (save) {
+        failure = writeCaseFile(casePath, caseTextOf(kOtherCase));
+    } else if (const Expected<RunOutcome> run = runCaseFile(requestFor(folder, kCaseName)); run) {
+        status = run->status;
+        failure = run->laterFailure;
+    } else {
+        failure = run.failure();
+    }
+    m4InjectFault(nullptr, 0, nullptr);
+    problems.expect(status.isEmpty() != chartOnly, "run succeeded: " + status);
+    if (chartOnly) problems.expect(status == "结果文件M-4Case.out已存盘", "status: " + status);
+    const Fault expected = save        ? Fault::CaseNotWritten
+                           : chartOnly ? Fault::ChartNotWritten
+                                       : Fault::ReportNotWritten;
+    problems.expect(failure && failure->fault == expected, "fault: " + failureText(failure));
+    problems.expect(failure && describe(*failure).contains(path) &&
+                        describe(*failure).contains(reason),
+                    "message names the file and why: " + failureText(failure));
+    const RunFiles after = filesNow(before);
+    problems.expect(m4test::fileBytes(casePath) == caseBefore, "the case is unchanged");
+    problems.expect((after.report != before.report) == chartOnly, "report written or kept");
+    problems.expect(after.bitmap == before.bitmap, "the chart is unchanged");
     problems.expect(folderEntries(folder) == entries,
                     "no stray files: " + folderEntries(folder).join(u' '));
     return problems.text();
 }
 
-TEST(SaveFaults, SoundSaveReplacesTheFile) {
-    // The control for the tests below: the same save in a sound folder does change the file.
-    QTemporaryDir dir;
-    const QString path = joinPath(dir.path(), kCaseName);
-    ASSERT_FALSE(writeCaseFile(path, caseTextOf(kCleanCase)));
-    const QByteArray before = readBytes(path);
-    ASSERT_FALSE(writeCaseFile(path, caseTextOf(kOtherCase)));
-    EXPECT_NE(readBytes(path), before);
-    EXPECT_EQ(folderEntries(dir.path()), QStringList{kCaseName});
+TEST(WriteFaults, ThePreviousFileStaysAndTheFailureNamesItAndWhy) {
+    const struct {
+        Spoil spoil;
+        const char* target; ///< the file written: the case saved, or a run's report or chart
+        const char* reason = "";
+        FailingCall call = {}; ///< a short write comes before the failing one
+    } cases[] = {
+        {Spoil::FullDisk, ".INT"},
+        {Spoil::ReadOnly, ".INT"},
+        {Spoil::LimitBelowCase, ".INT"},
+        {Spoil::FolderInTheWay, ".INT"},
+        {Spoil::FullDisk, ".out"},
+        {Spoil::RoomForReport, ".bmp"},
+        {Spoil::ReadOnly, ".out"},
+        {Spoil::LimitBelowCase, ".out", "写入出错，文件超过允许的大小"},
+        {Spoil::LimitBelowChart, ".bmp"},
+        {Spoil::FolderInTheWay, ".out"},
+        {Spoil::FolderInTheWay, ".bmp"},
+        {Spoil::Call,
+         ".out",
+         "未能存入磁盘，输入/输出错误（磁盘或设备故障），原文件未变",
+         {"fdatasync", EIO}},
+        {Spoil::Call, ".bmp", "未能存入磁盘，磁盘空间不足，原文件未变", {"fdatasync", ENOSPC}},
+        {Spoil::Call, ".INT", "未能存入磁盘，输入/输出错误", {"fdatasync", EIO}},
+        {Spoil::Call, ".out", "写入出错，磁盘空间不足，原文件未变", {"write", ENOSPC}},
+        {Spoil::Call, ".out", "新文件未能替换原文件，输入/输出错误", {"renameat", EIO}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << "spoil " << static_cast<int>(c.spoil) << " "
+                                        << (c.call.name ? c.call.name : "") << c.target);
+        QTemporaryDir dir;
+        const auto body = [&] {
+            return spoilThenWrite(dir.path(), c.spoil, c.target, QString::fromUtf8(c.reason),
+                                  c.call);
+        };
+        const bool disk = c.spoil == Spoil::FullDisk || c.spoil == Spoil::RoomForReport ||
+                          c.spoil == Spoil::ReadOnly;
+        expectChildClean(disk ? onTmpfs(dir.path(), body) : inChild(body));
+    }
 }
 
-TEST(SaveFaults, MissingFolderIsNamed) {
+// The new file is in place, but the folder's record of it may not have reached the disk: the
+// save says so rather than succeed.
+TEST(WriteFaults, AFolderThatCannotSyncIsReported) {
     QTemporaryDir dir;
-    const QString path = joinPath(joinPath(dir.path(), QStringLiteral("gone")), kCaseName);
-    const std::optional<Failure> failure = writeCaseFile(path, caseTextOf(kCleanCase));
-    ASSERT_TRUE(failure.has_value());
-    EXPECT_EQ(failure->fault, Fault::FolderMissing);
-    EXPECT_TRUE(folderEntries(dir.path()).isEmpty());
-}
-
-TEST(SaveFaults, NameTakenByFolderLeavesTheFolder) {
-    QTemporaryDir dir;
-    const QString path = joinPath(dir.path(), kCaseName);
-    ASSERT_TRUE(QDir(dir.path()).mkdir(kCaseName));
-    ASSERT_TRUE(writeBytes(joinPath(path, QStringLiteral("inside.txt")), "kept"));
-    const std::optional<Failure> failure = writeCaseFile(path, caseTextOf(kCleanCase));
-    ASSERT_TRUE(failure.has_value());
-    EXPECT_EQ(failure->fault, Fault::CaseNotWritten);
-    EXPECT_TRUE(describe(*failure).contains(path)) << describe(*failure).toStdString();
-    EXPECT_EQ(readBytes(joinPath(path, QStringLiteral("inside.txt"))), "kept");
-    EXPECT_EQ(folderEntries(dir.path()), QStringList{kCaseName});
-}
-
-TEST(SaveFaults, NameWithFolderSeparatorIsRefused) {
-    QTemporaryDir dir;
+    m4InjectFault("fsync", EIO, QFile::encodeName(QFileInfo(dir.path()).fileName()).constData());
     const std::optional<Failure> failure =
-        writeCaseFile(joinPath(dir.path(), QStringLiteral("M-4a\\b.INT")), caseTextOf(kCleanCase));
-    ASSERT_TRUE(failure.has_value());
-    EXPECT_EQ(failure->fault, Fault::NameHasSeparator);
-    EXPECT_TRUE(folderEntries(dir.path()).isEmpty());
-}
-
-TEST(SaveFaults, FullDiskKeepsTheSavedCase) {
-    QTemporaryDir dir;
-    expectChildClean(onTmpfs(dir.path(), [&] {
-        return saveFailsAndKeepsFile(
-            dir.path(), [&](Problems& p) { fillDisk(dir.path(), 0, p); }, Fault::CaseNotWritten);
-    }));
-}
-
-TEST(SaveFaults, ReadOnlyFolderKeepsTheSavedCase) {
-    QTemporaryDir dir;
-    expectChildClean(onTmpfs(dir.path(), [&] {
-        return saveFailsAndKeepsFile(
-            dir.path(),
-            [&](Problems& p) { p.expect(remountReadOnly(dir.path()), "remounted read-only"); },
-            Fault::CaseNotWritten);
-    }));
-}
-
-TEST(SaveFaults, FileSizeLimitKeepsTheSavedCase) {
-    QTemporaryDir dir;
-    // The clean case is saved before the limit applies; the child only tries the new one.
-    const QString path = joinPath(dir.path(), kCaseName);
-    ASSERT_FALSE(writeCaseFile(path, caseTextOf(kCleanCase)));
-    const QByteArray before = readBytes(path);
-    expectChildClean(withFileSizeLimit(kLimitBelowCase, [&] {
-        Problems problems;
-        const std::optional<Failure> failure = writeCaseFile(path, caseTextOf(kOtherCase));
-        problems.expect(failure && failure->fault == Fault::CaseNotWritten,
-                        "save failed: " + failureText(failure));
-        return problems.text();
-    }));
-    EXPECT_EQ(readBytes(path), before);
-    EXPECT_EQ(folderEntries(dir.path()), QStringList{kCaseName});
-}
-
-// ---- The files of a run --------------------------------------------------------------------
-
-/// Replaces the run's case with the other case, so that a run that did write would change both
-/// files.
-void switchCase(const QString& folder, Problems& problems) {
-    problems.expect(writeBytes(joinPath(folder, kCaseName), readBytes(testData(kOtherCase))),
-                    "case switched");
-}
-
-TEST(RunFaults, ReportNameTakenByFolderWritesNothing) {
-    QTemporaryDir dir;
-    const RunFiles before = runGoodCase(dir.path(), kCaseName, testData(kCleanCase));
-    ASSERT_TRUE(QFile::remove(before.reportPath));
-    ASSERT_TRUE(QDir().mkdir(before.reportPath));
-    Problems problems;
-    switchCase(dir.path(), problems);
-    ASSERT_EQ(problems.text(), "");
-
-    const Expected<RunOutcome> run = runCaseFile(requestFor(dir.path(), kCaseName));
-    ASSERT_FALSE(run.ok());
-    EXPECT_EQ(run.failure().fault, Fault::ReportNotWritten);
-    EXPECT_TRUE(describe(run.failure()).contains(before.reportPath))
-        << describe(run.failure()).toStdString();
-    EXPECT_TRUE(QFileInfo(before.reportPath).isDir());
-    EXPECT_EQ(readBytes(before.bitmapPath), before.bitmap) << "no chart without its report";
-}
-
-TEST(RunFaults, ChartNameTakenByFolderIsReported) {
-    QTemporaryDir dir;
-    const RunFiles before = runGoodCase(dir.path(), kCaseName, testData(kCleanCase));
-    ASSERT_TRUE(QFile::remove(before.bitmapPath));
-    ASSERT_TRUE(QDir().mkdir(before.bitmapPath));
-
-    const Expected<RunOutcome> run = runCaseFile(requestFor(dir.path(), kCaseName));
-    ASSERT_TRUE(run.ok()) << describe(run.failure()).toStdString();
-    ASSERT_TRUE(run->laterFailure.has_value()) << "a chart not saved is not a success";
-    EXPECT_EQ(run->laterFailure->fault, Fault::ChartNotWritten);
-    EXPECT_TRUE(describe(*run->laterFailure).contains(before.bitmapPath))
-        << describe(*run->laterFailure).toStdString();
-    EXPECT_TRUE(QFileInfo(before.bitmapPath).isDir());
+        writeCaseFile(joinPath(dir.path(), kCaseName), caseTextOf(kCleanCase));
+    m4InjectFault(nullptr, 0, nullptr);
+    EXPECT_TRUE(
+        failureText(failure).contains(QStringLiteral("文件已替换，但文件夹的更新未能存入磁盘")))
+        << failureText(failure).toStdString();
 }
 
 // What stands where a case file is expected: each is refused with the system's reason, without
 // blocking on a pipe or reading a device, and nothing is written.
-TEST(RunFaults, CasesThatCannotBeReadAreNamedWithTheReason) {
+TEST(ReadFaults, CasesThatCannotBeReadAreNamedWithTheReason) {
     const struct {
         const char* what;
         std::function<QString(const QString& folder)> make; ///< gives the case's name
@@ -292,7 +291,7 @@ TEST(RunFaults, CasesThatCannotBeReadAreNamedWithTheReason) {
          Fault::FileUnreadable, "无法访问，文件名或路径过长"},
         {"no permission",
          [](const QString& folder) {
-             writeBytes(joinPath(folder, kCaseName), readBytes(testData(kCleanCase)));
+             writeBytes(joinPath(folder, kCaseName), m4test::fileBytes(testData(kCleanCase)));
              QFile::setPermissions(joinPath(folder, kCaseName), {});
              QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner |
                                                QFile::ExeGroup | QFile::ExeOther);
@@ -326,193 +325,7 @@ TEST(RunFaults, CasesThatCannotBeReadAreNamedWithTheReason) {
     }
 }
 
-/// In a child: a good run, then the disk is spoiled and the other case is run.
-/// reportWritable says whether the spoiled disk still takes a report.
-QString runOnSpoiledDisk(const QString& folder, const std::function<void(Problems&)>& spoil,
-                         bool reportWritable) {
-    Problems problems;
-    const RunFiles before = runGoodCase(folder, kCaseName, testData(kCleanCase));
-    switchCase(folder, problems);
-    spoil(problems);
-    const QStringList entries = folderEntries(folder);
-    const Expected<RunOutcome> run = runCaseFile(requestFor(folder, kCaseName));
-    const RunFiles after = filesNow(before);
-    problems.expect(after.bitmap == before.bitmap, "the chart is unchanged");
-    problems.expect(folderEntries(folder) == entries,
-                    "no stray files: " + folderEntries(folder).join(u' '));
-    if (reportWritable) {
-        problems.expect(run.ok(), "the run itself succeeds");
-        if (!run.ok()) return problems.text();
-        problems.expect(after.report != before.report, "the new report is written");
-        problems.expect(run->laterFailure && run->laterFailure->fault == Fault::ChartNotWritten,
-                        "chart failure reported: " + failureText(run->laterFailure));
-        if (run->laterFailure)
-            problems.expect(describe(*run->laterFailure).contains(before.bitmapPath),
-                            "message names the chart");
-    } else {
-        problems.expect(!run.ok(), "the run fails");
-        problems.expect(after.report == before.report, "the report is unchanged");
-        if (!run.ok()) {
-            problems.expect(run.failure().fault == Fault::ReportNotWritten,
-                            "fault: " + describe(run.failure()));
-            problems.expect(describe(run.failure()).contains(before.reportPath),
-                            "message names the report");
-        }
-    }
-    return problems.text();
-}
-
-TEST(RunFaults, FullDiskKeepsReportAndChart) {
-    QTemporaryDir dir;
-    expectChildClean(onTmpfs(dir.path(), [&] {
-        return runOnSpoiledDisk(
-            dir.path(), [&](Problems& p) { fillDisk(dir.path(), 0, p); }, false);
-    }));
-}
-
-TEST(RunFaults, DiskFullAfterTheReportKeepsTheChart) {
-    QTemporaryDir dir;
-    expectChildClean(onTmpfs(dir.path(), [&] {
-        return runOnSpoiledDisk(
-            dir.path(), [&](Problems& p) { fillDisk(dir.path(), kRoomForReport, p); }, true);
-    }));
-}
-
-TEST(RunFaults, ReadOnlyFolderKeepsReportAndChart) {
-    QTemporaryDir dir;
-    expectChildClean(onTmpfs(dir.path(), [&] {
-        return runOnSpoiledDisk(
-            dir.path(),
-            [&](Problems& p) { p.expect(remountReadOnly(dir.path()), "remounted read-only"); },
-            false);
-    }));
-}
-
-TEST(RunFaults, FileSizeLimitKeepsReportAndChart) {
-    QTemporaryDir dir;
-    const RunFiles before = runGoodCase(dir.path(), kCaseName, testData(kCleanCase));
-    Problems problems;
-    switchCase(dir.path(), problems);
-    ASSERT_EQ(problems.text(), "");
-    for (const rlim_t limit : {kLimitBelowCase, kLimitBelowChart}) {
-        SCOPED_TRACE(limit);
-        expectChildClean(withFileSizeLimit(limit, [&] {
-            Problems inChildProblems;
-            const Expected<RunOutcome> run = runCaseFile(requestFor(dir.path(), kCaseName));
-            const bool reportFits = limit == kLimitBelowChart;
-            inChildProblems.expect(run.ok() == reportFits, run.ok()
-                                                               ? QStringLiteral("the run succeeded")
-                                                               : "run: " + describe(run.failure()));
-            if (run.ok())
-                inChildProblems.expect(run->laterFailure &&
-                                           run->laterFailure->fault == Fault::ChartNotWritten,
-                                       "chart failure: " + failureText(run->laterFailure));
-            return inChildProblems.text();
-        }));
-        EXPECT_EQ(readBytes(before.bitmapPath), before.bitmap);
-        if (limit == kLimitBelowCase) {
-            EXPECT_EQ(readBytes(before.reportPath), before.report);
-        }
-        EXPECT_EQ(folderEntries(dir.path()).size(), 3)
-            << folderEntries(dir.path()).join(u' ').toStdString();
-    }
-}
-
-// ---- System calls that fail, links, long names, kills ---------------------------------------
-
-TEST(SyscallFaults, TheOldFileStaysAndTheMessageSaysWhy) {
-    const struct {
-        const char* call;
-        int error;
-        const char* target; ///< the file whose writing fails: report, chart or the case saved
-        const char* reason;
-    } cases[] = {
-        {"fdatasync", EIO, ".out", "未能存入磁盘，输入/输出错误（磁盘或设备故障），原文件未变"},
-        {"fdatasync", ENOSPC, ".bmp", "未能存入磁盘，磁盘空间不足，原文件未变"},
-        {"fdatasync", EIO, ".INT", "未能存入磁盘，输入/输出错误"},
-        {"write", ENOSPC, ".out", "写入出错，磁盘空间不足，原文件未变"}, // after a short write
-        {"renameat", EIO, ".out", "新文件未能替换原文件，输入/输出错误"},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(std::string(c.call) + " " + c.target);
-        QTemporaryDir dir;
-        const RunFiles before = runGoodCase(dir.path(), kCaseName, testData(kCleanCase));
-        const QString target = joinPath(dir.path(), QStringLiteral("M-4Case") + c.target);
-        Problems problems;
-        switchCase(dir.path(), problems);
-        const QByteArray old = readBytes(target);
-        const QStringList entries = folderEntries(dir.path());
-        m4InjectFault(c.call, c.error, QFile::encodeName(QFileInfo(target).fileName()).constData());
-        std::optional<Failure> failure;
-        QString status;
-        if (target.endsWith(QLatin1String(".INT"))) {
-            failure = writeCaseFile(target, caseTextOf(kCleanCase));
-        } else {
-            const Expected<RunOutcome> run = runCaseFile(requestFor(dir.path(), kCaseName));
-            failure = run.ok() ? run->laterFailure : run.failure();
-            if (run.ok()) status = run->status;
-        }
-        m4InjectFault(nullptr, 0, nullptr);
-        ASSERT_TRUE(failure.has_value());
-        const QString text = describe(*failure);
-        EXPECT_TRUE(text.contains(QString::fromUtf8(c.reason)) && text.contains(target))
-            << text.toStdString();
-        EXPECT_EQ(readBytes(target), old);
-        EXPECT_EQ(folderEntries(dir.path()), entries);
-        // A run whose chart was not saved does not say it was.
-        if (target.endsWith(QLatin1String(".bmp"))) {
-            EXPECT_EQ(status, "结果文件M-4Case.out已存盘");
-        }
-    }
-}
-
-// m4 route as a user starts it, with a sync that fails and under ulimit -f: it exits with 1 and
-// the reason, the report, chart and CSV of the earlier run stay as they were.
-TEST(SyscallFaults, RouteCommandExitsWithTheReasonAndKeepsEveryFile) {
-    const struct {
-        const char* fault; ///< M4_FAULT
-        rlim_t fileSizeLimit;
-        const char* reason;
-    } cases[] = {
-        {"fdatasync:5:M-4Case", RLIM_INFINITY, "未能存入磁盘，输入/输出错误"},
-        {"", kLimitBelowCase, "写入出错，文件超过允许的大小"},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.reason);
-        QTemporaryDir dir;
-        const QString casePath = joinPath(dir.path(), kCaseName);
-        QStringList files;
-        for (const char* extension : {".out", ".bmp", ".csv"}) {
-            files << joinPath(dir.path(), QStringLiteral("M-4Case") + extension);
-            ASSERT_TRUE(writeBytes(files.back(), "earlier"));
-        }
-        ASSERT_TRUE(writeBytes(casePath, readBytes(testData(kCleanCase))));
-        QProcess m4;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert("LD_PRELOAD", M4_FAULT_SHIM);
-        env.insert("M4_FAULT", c.fault);
-        // The shim comes before the sanitizer's runtime, which is then told not to mind.
-        env.insert("ASAN_OPTIONS",
-                   env.value("ASAN_OPTIONS") + QStringLiteral(":verify_asan_link_order=0"));
-        m4.setProcessEnvironment(env);
-        const rlim_t limit = c.fileSizeLimit;
-        m4.setChildProcessModifier([limit] {
-            const rlimit small{limit, limit};
-            setrlimit(RLIMIT_FSIZE, &small);
-        });
-        m4.start(QStringLiteral(M4_PROGRAM), {"route", "--csv", casePath});
-        ASSERT_TRUE(m4.waitForFinished(60000));
-        EXPECT_EQ(m4.exitStatus(), QProcess::NormalExit);
-        EXPECT_EQ(m4.exitCode(), 1);
-        const QString err = QString::fromUtf8(m4.readAllStandardError());
-        EXPECT_TRUE(err.contains(QString::fromUtf8(c.reason)) && err.contains(files[0]))
-            << err.toStdString();
-        for (const QString& file : files)
-            EXPECT_EQ(readBytes(file), "earlier") << file.toStdString();
-        EXPECT_EQ(folderEntries(dir.path()).size(), 4)
-            << folderEntries(dir.path()).join(u' ').toStdString();
-    }
-}
+// ---- Links, long names, kills and memory --------------------------------------------------
 
 // A link named like an output is replaced by the output, and what it pointed to stays; a case
 // file that an output's name reaches is never run over.
@@ -539,13 +352,13 @@ TEST(LinkFaults, WritesReplaceALinkNeverTheFileBehindIt) {
         ASSERT_TRUE(QDir(dir.path()).mkdir("cases") && QDir(dir.path()).mkdir("other"));
         for (const QString& file : {joinPath(folder, kCaseName), target}) {
             if (file != link && !QFile::exists(file)) {
-                ASSERT_TRUE(writeBytes(file, readBytes(testData(kCleanCase))));
+                ASSERT_TRUE(writeBytes(file, m4test::fileBytes(testData(kCleanCase))));
             }
         }
         ASSERT_TRUE(c.hard ? ::link(QFile::encodeName(target).constData(),
                                     QFile::encodeName(link).constData()) == 0
                            : QFile::link(c.target, link));
-        const QByteArray kept = readBytes(target);
+        const QByteArray kept = m4test::fileBytes(target);
         if (QByteArray(c.what).startsWith("saved")) {
             EXPECT_EQ(failureText(writeCaseFile(link, caseTextOf(kOtherCase))), "(no failure)");
         } else {
@@ -557,7 +370,7 @@ TEST(LinkFaults, WritesReplaceALinkNeverTheFileBehindIt) {
                 EXPECT_TRUE(describe(run.failure()).contains(joinPath(folder, kCaseName)));
             }
         }
-        EXPECT_EQ(readBytes(target), kept) << "the file behind the link";
+        EXPECT_EQ(m4test::fileBytes(target), kept) << "the file behind the link";
         if (!c.refused) {
             EXPECT_FALSE(QFileInfo(link).isSymLink()) << "the link itself was replaced";
         }
@@ -582,7 +395,7 @@ TEST(LinkFaults, TheLongestNamesRunAndSaveMoreThanOnce) {
 }
 
 // A writer killed at any moment leaves the old file whole and perhaps its temporary file; the
-// next run of the case removes it.
+// next run of the case removes it, unless a writer still holds it.
 TEST(KillFaults, TheNextRunRemovesAKilledWritersTemporaryFile) {
     for (const char* target : {"M-4Case.out", "M-4Case.bmp"}) {
         SCOPED_TRACE(target);
@@ -597,8 +410,14 @@ TEST(KillFaults, TheNextRunRemovesAKilledWritersTemporaryFile) {
                   }),
                   "child killed by signal 9");
         EXPECT_EQ(folderEntries(dir.path()).size(), 4) << "the killed writer's file";
-        EXPECT_EQ(readBytes(joinPath(dir.path(), target)),
+        EXPECT_EQ(m4test::fileBytes(joinPath(dir.path(), target)),
                   QByteArray(target).endsWith(".out") ? before.report : before.bitmap);
+        // Still locked, it would be a live writer's on another machine: it stays until unlocked.
+        QFile held(joinPath(dir.path(), folderEntries(dir.path()).first()));
+        ASSERT_TRUE(held.open(QIODevice::ReadOnly) && flock(held.handle(), LOCK_EX) == 0);
+        EXPECT_TRUE(runCaseFile(requestFor(dir.path(), kCaseName)).ok());
+        EXPECT_EQ(folderEntries(dir.path()).size(), 4) << "a locked file is taken";
+        held.close();
         EXPECT_TRUE(runCaseFile(requestFor(dir.path(), kCaseName)).ok());
         EXPECT_EQ(folderEntries(dir.path()),
                   (QStringList{"M-4Case.INT", "M-4Case.bmp", "M-4Case.out"}));
@@ -609,7 +428,8 @@ TEST(KillFaults, TheNextRunRemovesAKilledWritersTemporaryFile) {
 // files: the run says whose results it replaced.
 TEST(RunFaults, TheStatusNamesACaseWhoseResultsWereReplaced) {
     QTemporaryDir dir;
-    ASSERT_TRUE(writeBytes(joinPath(dir.path(), "M-4y.int"), readBytes(testData(kOtherCase))));
+    ASSERT_TRUE(
+        writeBytes(joinPath(dir.path(), "M-4y.int"), m4test::fileBytes(testData(kOtherCase))));
     const RunFiles files = runGoodCase(dir.path(), "M-4y.INT", testData(kCleanCase));
     const Expected<RunOutcome> run = runCaseFile(requestFor(dir.path(), "M-4y.INT"));
     ASSERT_TRUE(run.ok());
@@ -624,7 +444,8 @@ TEST(RunFaults, OutOfMemoryIsAMessage) {
     GTEST_SKIP() << "the address sanitizer's shadow memory exceeds any address-space limit";
 #else
     QTemporaryDir dir;
-    ASSERT_TRUE(writeBytes(joinPath(dir.path(), kCaseName), readBytes(testData(kCleanCase))));
+    ASSERT_TRUE(
+        writeBytes(joinPath(dir.path(), kCaseName), m4test::fileBytes(testData(kCleanCase))));
     EXPECT_EQ(inChild([&] {
                   // Room for what is there and a little more, not for reading a case.
                   const rlim_t room = 16 * 1024 * 1024;

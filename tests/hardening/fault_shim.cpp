@@ -67,16 +67,13 @@ template <class Function> Function* real(const char* name) {
     return reinterpret_cast<Function*>(dlsym(RTLD_NEXT, name));
 }
 
-__attribute__((constructor)) void armFromEnvironment() {
-    const char* spec = std::getenv("M4_FAULT");
-    if (spec == nullptr) return;
-    const std::string text(spec);
-    const std::size_t first = text.find(':');
-    const std::size_t second = text.find(':', first + 1);
-    if (first == std::string::npos || second == std::string::npos) return;
-    m4InjectFault(text.substr(0, first).c_str(),
-                  std::atoi(text.substr(first + 1, second - first - 1).c_str()),
-                  text.substr(second + 1).c_str());
+/// A sync of fd's file by next, unless the fault is armed for call on that file.
+int syncUnlessFailing(const char* call, int (*next)(int), int fd) {
+    if (const int v = armed ? verdict(call, pathOf(fd)) : -1; v > 0) {
+        errno = v;
+        return -1;
+    }
+    return next(fd);
 }
 
 } // namespace
@@ -102,11 +99,12 @@ ssize_t write(int fd, const void* buffer, size_t count) {
 
 int fdatasync(int fd) {
     static auto* next = real<int(int)>("fdatasync");
-    if (const int v = armed ? verdict("fdatasync", pathOf(fd)) : -1; v > 0) {
-        errno = v;
-        return -1;
-    }
-    return next(fd);
+    return syncUnlessFailing("fdatasync", next, fd);
+}
+
+int fsync(int fd) {
+    static auto* next = real<int(int)>("fsync");
+    return syncUnlessFailing("fsync", next, fd);
 }
 
 int renameat(int oldDir, const char* oldName, int newDir, const char* newName) noexcept {

@@ -2,6 +2,9 @@
 
 #include "case/file_names.h"
 
+#include <QDir>
+#include <QFile>
+
 #include <gtest/gtest.h>
 
 #include <sys/wait.h>
@@ -22,12 +25,6 @@ constexpr int kSmallChartHeightPx = 80;
 
 QString testData(const QString& relativePath) {
     return QStringLiteral(M4_TEST_DATA) + u'/' + relativePath;
-}
-
-QByteArray readBytes(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) return QByteArray();
-    return file.readAll();
 }
 
 bool writeBytes(const QString& path, const QByteArray& bytes) {
@@ -53,7 +50,7 @@ RunFiles runGoodCase(const QString& folder, const QString& caseFileName,
                      const QString& sourceCase) {
     RunFiles files;
     const QString casePath = joinPath(folder, caseFileName);
-    if (!writeBytes(casePath, readBytes(sourceCase))) {
+    if (!writeBytes(casePath, m4test::fileBytes(sourceCase))) {
         ADD_FAILURE() << "cannot copy " << sourceCase.toStdString();
         return files;
     }
@@ -70,8 +67,8 @@ RunFiles runGoodCase(const QString& folder, const QString& caseFileName,
 
 RunFiles filesNow(const RunFiles& earlier) {
     RunFiles now = earlier;
-    now.report = readBytes(earlier.reportPath);
-    now.bitmap = readBytes(earlier.bitmapPath);
+    now.report = m4test::fileBytes(earlier.reportPath);
+    now.bitmap = m4test::fileBytes(earlier.bitmapPath);
     return now;
 }
 

@@ -4,10 +4,8 @@
 
 #include "common/failure.h"
 #include "output/case_run.h"
+#include "test_files.h"
 
-#include <QByteArray>
-#include <QDir>
-#include <QFile>
 #include <QString>
 #include <QStringList>
 
@@ -15,10 +13,9 @@
 
 namespace m4::hardening {
 
-/// A case file of the test data, by its path below tests/data.
+/// A file of the test data, by its path below tests/data.
 QString testData(const QString& relativePath);
 
-QByteArray readBytes(const QString& path);
 /// Writes bytes to path, replacing a file there; false when that fails.
 bool writeBytes(const QString& path, const QByteArray& bytes);
 
@@ -37,7 +34,7 @@ struct RunFiles {
 RunRequest requestFor(const QString& folder, const QString& caseFileName);
 
 /// Copies the case file into the folder under the name, runs it and returns what it wrote;
-/// fails the calling test (and returns empty paths) when the run does not succeed.
+/// fails the calling test when the run does not succeed.
 RunFiles runGoodCase(const QString& folder, const QString& caseFileName, const QString& sourceCase);
 
 /// Reads the report and chart again from the paths of an earlier run.

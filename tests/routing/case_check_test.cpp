@@ -157,9 +157,10 @@ TEST(CaseCheck, EveryProblemAtOnceWithItsLineAndMessage) {
          {{23, "110,111,3,2,0.6,104", true}, {21, "2"}},
          {{Fault::StatesGap, 23}},
          "状况的水位范围有空缺：变宽高泄流孔在水位109~110之间没有适用的状况，此间不泄流"},
-        {"state empty",
-         {{24, "111,108,0.45,12,107"}},
-         {{Fault::StateEmpty, 24}},
+        // Problems of one line keep the order in which they were found.
+        {"state empty and above",
+         {{24, "111,108,0.45,12,121.5"}},
+         {{Fault::StateEmpty, 24}, {Fault::OutletAboveCurve, 24}},
          "状况永不适用：变宽溢洪道第1行下限水位111不低于上限水位108"},
         {"discharge table falls",
          {{27, "90,800"}},
@@ -178,8 +179,12 @@ TEST(CaseCheck, EveryProblemAtOnceWithItsLineAndMessage) {
          {{18, ""}},
          {{Fault::RowItems, 18}, {Fault::TooFewItems, 28}},
          "本行数据个数不对：泄洪洞参数第1行应有8个数据，实有1个"},
-        // A quoted item runs across line ends: the name is one item of the first line.
-        {"quoted name of two lines", {{1, "\"Dam,\r\nupper\""}}, {}, ""},
+        // A quoted item runs across line ends: the name is one item of the first line, and the
+        // lines after it are numbered as they stand in the file.
+        {"quoted name of two lines",
+         {{5, "95,25"}, {1, "\"Dam,\r\nupper\""}},
+         {{Fault::LevelsNotIncreasing, 6}},
+         "水位没有逐点升高：水库水位面积第2点水位95低于第1点水位100"},
         {"comma in the name",
          {{1, "Dam, upper"}},
          {{Fault::FieldItems, 1}, {Fault::NotANumber, 2}},

@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
-"""An independent second implementation of a run, used to make the golden reports in
-tests/data/run. It follows the written method literally (every interval scanned, products left
-to right, the cube as a product), so the C++ run can be compared with it digit for digit.
+"""An independent second implementation of a run, which made the golden reports in tests/data/run
+(ctest runs it on their cases, so it must still make them). It follows the written method
+literally (every interval scanned, products left to right, the cube as a product), so the C++
+run can be compared with it digit for digit.
 
     m4_reference.py CASE.INT FOLDER_SHOWN > REPORT.out   (bytes: GBK, CR LF)
 """
