@@ -10,6 +10,10 @@ if(M4_SANITIZE)
     add_link_options(-fsanitize=address,undefined)
 endif()
 
+# Debug builds check every index into a standard container: an index past the end stops the
+# program where it happens instead of writing over whatever lies beside the container.
+add_compile_definitions($<$<CONFIG:Debug>:_GLIBCXX_ASSERTIONS>)
+
 # Precompiled headers. Parsing the Qt and GoogleTest headers takes most of the time of compiling
 # a file, so each kind of target parses them once a tree: a host target of that kind, compiled
 # from an empty file with no definitions of its own, builds the precompiled header and every
