@@ -6,7 +6,6 @@
 #include "fuzz_check.h"
 
 #include "case/case_file.h"
-#include "case/case_schema.h"
 #include "common/gbk.h"
 #include "output/chart.h"
 #include "output/report.h"
@@ -22,25 +21,11 @@ using m4::fuzz::check;
 
 constexpr int kPeriodLineWidth = 75; ///< characters of every period line of the report
 
-void checkCase(const m4::CaseData& data) {
-    check(data.G0() <= m4::kMaxTunnels && data.H0() <= m4::kMaxSpillways, "outlet counts");
-    check(data.J() >= 0 && data.J() < m4::kMaxRows, "J within the grid");
-    for (int n : {data.K(), data.KK1(), data.KK0(), data.KK2()})
-        check(n <= m4::kMaxRows, "table within the grid");
-    for (double v : {data.T, data.ZM, data.Z0, data.Q0, data.W, data.QA})
-        check(std::isfinite(v), "parameter finite");
-    for (double q : data.QL) check(std::isfinite(q), "inflow finite");
-    for (const auto& p : data.curve) check(std::isfinite(p.ZP) && std::isfinite(p.F), "curve");
-}
-
 void checkResult(const m4::CaseData& data, const m4::RoutingResult& result) {
     const auto periods = static_cast<size_t>(data.J());
     check(result.Z.size() == periods + 1 && result.Q.size() == periods + 1, "series sizes");
     check(result.records.size() == periods, "one record a period");
     check(result.Z[0] == data.Z0 && result.Q[0] == data.Q0, "start of the series");
-    double zmax = result.Z[0];
-    double qmax = result.Q[0];
-    int qmaxPeriod = 0;
     for (size_t i = 0; i <= periods; ++i) {
         check(std::isfinite(result.Z[i]) && std::isfinite(result.Q[i]), "finite series",
               QString::number(i));
@@ -48,7 +33,6 @@ void checkResult(const m4::CaseData& data, const m4::RoutingResult& result) {
         // The level is never left below ZM at the end of a period.
         check(result.Z[i] >= data.ZM, "level held at ZM", QString::number(i));
         const m4::PeriodRecord& r = result.records[i - 1];
-        check(r.period == static_cast<int>(i), "record numbering");
         for (double v : {r.level, r.inflow, r.tunnels, r.spillways, r.orifices, r.variableSpillways,
                          r.other, r.total})
             check(std::isfinite(v), "finite record", QString::number(i));
@@ -60,14 +44,7 @@ void checkResult(const m4::CaseData& data, const m4::RoutingResult& result) {
                   "a held period passes the inflow, through no outlet");
         else
             check(r.total <= data.QA, "a normal period's outflow is capped at QA");
-        if (result.Z[i] > zmax) zmax = result.Z[i];
-        if (result.Q[i] > qmax) {
-            qmax = result.Q[i];
-            qmaxPeriod = static_cast<int>(i);
-        }
     }
-    check(result.Zmax == zmax && result.Qmax == qmax && result.QmaxPeriod == qmaxPeriod,
-          "maxima and the earliest period of Qmax");
 }
 
 void checkReport(const m4::CaseData& data, const QString& report) {
@@ -109,7 +86,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         check(!m4::describe(read.failure()).isEmpty(), "a refused file has a message");
         return 0;
     }
-    checkCase(*read);
     const m4::Expected<m4::RoutingResult> routed = m4::route(*read);
     if (!routed) {
         check(!m4::describe(routed.failure()).isEmpty(), "a refused run has a message");

@@ -57,13 +57,6 @@ const QString kTooFew = QStringLiteral("数据文件不对，数据个数少！"
 
 } // namespace
 
-TEST(CaseFile, ExampleLoadsAndWritesBackTheSameBytes) {
-    const auto text = loadCaseText(kExample);
-    ASSERT_TRUE(text) << describe(text.failure()).toStdString();
-    EXPECT_EQ(checkForSave(*text), std::nullopt);
-    EXPECT_EQ(gbk(caseFileText(*text)), fileBytes(kExample));
-}
-
 TEST(CaseFile, ItemsQuotedBlankedAndEmpty) {
     QStringList lines = fullCaseLines();
     lines[0] = R"(  "水库,甲" dropped)";
@@ -217,6 +210,7 @@ TEST(CaseSave, ReplacesTheWholeFileOrWritesNothing) {
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
     const CaseText text = loadCaseText(kExample).value();
+    EXPECT_EQ(checkForSave(text), std::nullopt);
     const QString path = dir.filePath("M-4copy.INT");
     {
         QFile old(path);

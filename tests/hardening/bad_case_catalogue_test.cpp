@@ -38,13 +38,7 @@ constexpr const char* kTooFew = "数据文件不对，数据个数少！";
 const BadCase kCatalogue[] = {
     // Files that end too early, in every section.
     {"truncated-name", Fault::TooFewItems, kTooFew, 0, true},
-    {"truncated-curve", Fault::TooFewItems, kTooFew, 0, true},
-    {"truncated-hydrograph", Fault::TooFewItems, kTooFew, 0, true},
-    {"truncated-parameters", Fault::TooFewItems, kTooFew, 0, true},
     {"truncated-tunnel-row", Fault::TooFewItems, kTooFew, 0, true},
-    {"truncated-spillways", Fault::TooFewItems, kTooFew, 0, true},
-    {"truncated-orifices", Fault::TooFewItems, kTooFew, 0, true},
-    {"truncated-variable-spillways", Fault::TooFewItems, kTooFew, 0, true},
     {"truncated-discharge-table", Fault::TooFewItems, kTooFew, 0, true},
     {"empty", Fault::TooFewItems, kTooFew, 0, true},
     {"blank-lines", Fault::TooFewItems, kTooFew, 0, true},
@@ -71,7 +65,6 @@ const BadCase kCatalogue[] = {
     {"item-long-number", Fault::NotFinite, "超出范围", 22, false},
     // Bytes that are not GBK text.
     {"gbk-bad-trail", Fault::NotGbk, "不是GBK编码的字节", 0, true},
-    {"gbk-ff", Fault::NotGbk, "不是GBK编码的字节", 0, true},
     {"binary-garbage", Fault::NotGbk, "不是GBK编码的字节", 0, true},
     {"utf8-bom", Fault::Utf8Bom, "数据文件是UTF-8编码，请存为GBK编码", 0, true},
     // Curves the routing cannot use.

@@ -175,6 +175,15 @@ TEST(CaseCheck, EveryProblemAtOnceWithItsLineAndMessage) {
          {{12, "250", true}},
          {{Fault::RowsDisagree, 7}, {Fault::TunnelsAbove10, 17}},
          "个数与表格行数不符：J=2，洪水过程应有3行，实有4行"},
+        // No tunnels: a row of three values after two counts is taken for the next table's.
+        {"tunnels and spillways gone",
+         {{18, "0"}, {17, "0"}},
+         {{Fault::RowItems, 20},
+          {Fault::RowItems, 22},
+          {Fault::RowItems, 24},
+          {Fault::TrailingLines, 25},
+          {Fault::TooFewItems, 28}},
+         "本行数据个数不对：变宽高泄流孔第1行应有6个数据，实有3个"},
         {"tunnel row missing",
          {{18, ""}},
          {{Fault::RowItems, 18}, {Fault::TooFewItems, 28}},
@@ -223,6 +232,18 @@ TEST(CaseCheck, EveryProblemAtOnceWithItsLineAndMessage) {
                 << c.what;
         }
     }
+}
+
+TEST(CaseCheck, TheContinuityErrorIsANumberWhenTheRunStartsOnACurvePoint) {
+    QStringList lines = soundCase();
+    lines[3] = QStringLiteral("-1e300,10"); // slope times width overflows: only touch its top
+    lines[4] = QStringLiteral("100,1e9");
+    lines[5] = QStringLiteral("120,1e9");
+    lines[12] = QStringLiteral("100"); // where nothing flows out: the level rises
+    const CaseCheck check = checkCaseBytes(caseBytes(lines), "M-4Dam.INT");
+    ASSERT_TRUE(check.quality && check.quality->continuityPercent);
+    EXPECT_TRUE(std::isfinite(check.quality->storageChange));
+    EXPECT_TRUE(std::isfinite(*check.quality->continuityPercent));
 }
 
 } // namespace
