@@ -8,6 +8,37 @@
 #include <QStyleHints>
 #include <QTest>
 
+#include <dlfcn.h>
+#include <fcntl.h>
+
+#include <atomic>
+#include <cerrno>
+#include <cstdarg>
+
+namespace {
+
+/// While set, every open for reading of a path that ends with it fails, as a failing disk does.
+std::atomic<const char*> failingRead{nullptr};
+
+} // namespace
+
+extern "C" int open(const char* path, int flags, ...) {
+    static auto* next = reinterpret_cast<int (*)(const char*, int, ...)>(dlsym(RTLD_NEXT, "open"));
+    mode_t mode = 0;
+    if ((flags & (O_CREAT | O_TMPFILE)) != 0) {
+        va_list args;
+        va_start(args, flags);
+        mode = va_arg(args, mode_t);
+        va_end(args);
+    }
+    const char* failing = failingRead;
+    if (failing && (flags & O_ACCMODE) == O_RDONLY && QByteArray(path).endsWith(failing)) {
+        errno = EIO;
+        return -1;
+    }
+    return next(path, flags, mode);
+}
+
 namespace {
 
 using m4::ui::StatusPanel;
@@ -194,6 +225,19 @@ TEST_F(FilesWindow, RunRefusesUnsavedCasesAndAFailedRunLeavesNoResultsShown) {
         EXPECT_EQ(find<m4::ui::PictureBox>("Picture1")->image().isNull(), !reported);
     }
     EXPECT_FALSE(QFile::exists(use("M-4bad.out")));
+
+    // A run whose report cannot be read back says so, naming the report, and shows none.
+    ASSERT_TRUE(QDir(use()).rmdir("M-4Example.bmp"));
+    failingRead = "M-4Example.out";
+    click("M-4Example.INT", true);
+    failingRead = nullptr;
+    const QStringList messages = takeMessages();
+    ASSERT_EQ(messages.size(), 1);
+    EXPECT_TRUE(messages[0].startsWith("结果文件无法读取："));
+    EXPECT_TRUE(messages[0].endsWith(QDir::toNativeSeparators(use("M-4Example.out"))))
+        << messages[0].toStdString();
+    EXPECT_EQ(status(StatusPanel::Result), messages[0].section('\n', 0, 0));
+    EXPECT_EQ(pane(), QString());
 }
 
 } // namespace
