@@ -12,8 +12,7 @@ using m4::ui::StatusPanel;
 using CommandsWindow = WindowFixture;
 
 /// A printer that keeps what it is given, or fails every step.
-class ScriptedPrinter : public m4::ReportPrinter {
-  public:
+struct ScriptedPrinter : m4::ReportPrinter {
     ScriptedPrinter(QStringList* log, bool ready) : log_(log), ready_(ready) {}
     bool beginDocument(int left, int top) override {
         return note(QString("begin %1 %2").arg(left).arg(top));
@@ -21,8 +20,6 @@ class ScriptedPrinter : public m4::ReportPrinter {
     bool emptyLine() override { return note("empty"); }
     bool text(const QString& text) override { return note(text); }
     bool endDocument() override { return note("end"); }
-
-  private:
     bool note(const QString& call) {
         *log_ << call;
         return ready_;
@@ -45,16 +42,16 @@ TEST_F(CommandsWindow, ToolbarAndMenuRunTheSameCommandsAndOnlyTheToolbarNamesItI
         EXPECT_EQ(status(StatusPanel::Command), "before");
         EXPECT_EQ(takeMessages(), QStringList{message});
     }
-    retype(field(0), "unsaved");
-    choose("new");
-    EXPECT_EQ(field(0)->text(), "");
-    // Exit ends at once, unsaved edits or not, from either place, and so does closing.
+    // Exit ends at once, unsaved edits or not, from either place, and so does closing; New
+    // empties the case.
     retype(field(0), "unsaved");
     choose("exit");
     EXPECT_EQ(quits_, 1);
     press("exit");
     w->close();
     EXPECT_EQ(quits_, 3);
+    choose("new");
+    EXPECT_EQ(field(0)->text(), "");
 }
 
 TEST_F(CommandsWindow, FocusStaysWithTheUserSoASpaceNeverRunsACommand) {

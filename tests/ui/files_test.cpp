@@ -8,6 +8,30 @@
 #include <QStyleHints>
 #include <QTest>
 
+#include <dlfcn.h>
+#include <fcntl.h>
+
+#include <atomic>
+#include <cerrno>
+#include <cstdarg>
+
+/// While set, every open for reading of a path that ends with it fails, as a failing disk does.
+static std::atomic<const char*> failingRead{nullptr};
+
+extern "C" int open(const char* path, int flags, ...) {
+    static auto* next = reinterpret_cast<int (*)(const char*, int, ...)>(dlsym(RTLD_NEXT, "open"));
+    va_list args;
+    va_start(args, flags);
+    const mode_t mode = (flags & (O_CREAT | O_TMPFILE)) != 0 ? va_arg(args, mode_t) : 0;
+    va_end(args);
+    const char* failing = failingRead;
+    if (failing && (flags & O_ACCMODE) == O_RDONLY && QByteArray(path).endsWith(failing)) {
+        errno = EIO;
+        return -1;
+    }
+    return next(path, flags, mode);
+}
+
 namespace {
 
 using m4::ui::StatusPanel;
@@ -32,15 +56,15 @@ TEST_F(FilesWindow, TypedCaseIsSavedAsTheExampleFileAndRunsAsTheCommandRunsIt) {
     EXPECT_EQ(tabs("SSTab1")->tab(), 0);
     EXPECT_FALSE(
         find<m4::ui::FileList>("File1")->findItems("M-4demo.INT", Qt::MatchExactly).isEmpty());
+    press("save");
+    EXPECT_EQ(takeMessages(), QStringList{"文件M-4demo.INT未修改，不必存盘"});
 
     press("run");
     EXPECT_EQ(takeMessages(), QStringList());
     EXPECT_EQ(status(StatusPanel::Command) + "|" + status(StatusPanel::Result),
               "运行计算作图|结果文件M-4demo.out/bmp已存盘");
     EXPECT_EQ(tabs("SSTab2")->tab(), 1);
-    const QString report = gbkFile(use("M-4demo.out"));
-    EXPECT_TRUE(report.startsWith("文件：" + QDir::toNativeSeparators(use("M-4demo.out"))));
-    EXPECT_EQ(pane(), report);
+    EXPECT_EQ(pane(), gbkFile(use("M-4demo.out")));
 
     // The pane draws the chart at its own size, also after the window grows.
     auto* chart = find<m4::ui::PictureBox>("Picture1");
@@ -49,26 +73,6 @@ TEST_F(FilesWindow, TypedCaseIsSavedAsTheExampleFileAndRunsAsTheCommandRunsIt) {
     tabs("SSTab2")->setTab(2);
     QApplication::processEvents();
     EXPECT_EQ(chart->image().size(), chart->size());
-}
-
-TEST_F(FilesWindow, LoadedCaseSavesOnlyAfterAChangeAndThenRewritesTheSameFile) {
-    copyExample();
-    start();
-    click("M-4Example.INT");
-    EXPECT_EQ(takeMessages(), QStringList());
-
-    press("save");
-    EXPECT_EQ(takeMessages(), QStringList{"文件M-4Example.INT未修改，不必存盘"});
-
-    // One click into a table marks the case modified; Enter walks on from the loaded cell; the
-    // save rewrites the same lines.
-    ASSERT_TRUE(QFile::remove(use("M-4Example.INT")));
-    clickCell(0, 2, 1);
-    enter({""});
-    EXPECT_EQ(find<QLineEdit>("Text2")->text(), "25"); // the cell right of 110
-    press("save");
-    EXPECT_EQ(takeMessages(), QStringList());
-    EXPECT_EQ(m4test::fileBytes(use("M-4Example.INT")), m4test::fileBytes(example()));
 }
 
 TEST_F(FilesWindow, RefusedOrUnreadableFilesLeaveTheCurrentCaseAndItsName) {
@@ -126,10 +130,7 @@ TEST_F(FilesWindow, SaveRefusesWhatTheFileCouldNotHoldAndKeepsTheFileSavedBefore
     // J typed but never confirmed with Enter: the hydrograph has no rows for it.
     saveFails("M-4x.INT", "洪水过程时段数J“2”与表格“洪水过程”的行数0不符，请在该栏按Enter确认");
     field(3)->setFocus();
-    enter({"2", "600", "100", "110", "\"120"});
-    saveFails("M-4x.INT", "表格“洪水过程”第2行第1列不能含有逗号或换行，也不能以双引号开头");
-    clickCell(1, 3, 1);
-    retype(find<QLineEdit>("Text2"), "120");
+    enter({"2", "600", "100", "110", "120"});
     press("save");
     EXPECT_EQ(takeMessages(), QStringList());
     saved = m4test::fileBytes(use("M-4x.INT"));
@@ -152,9 +153,8 @@ TEST_F(FilesWindow, BrowsingFoldersNeverMovesTheCurrentCase) {
     auto* drives = find<m4::ui::DriveList>("Drive1");
     for (const Qt::Key key : {Qt::Key_Home, Qt::Key_End}) {
         QTest::keyClick(drives, key);
-        if (drives->drive() != QStorageInfo(use()).rootPath()) {
-            EXPECT_EQ(folders->path(), drives->drive());
-        }
+        const QString drive = drives->drive();
+        EXPECT_TRUE(drive == QStorageInfo(use()).rootPath() || folders->path() == drive);
     }
     EXPECT_EQ(find<QLabel>("Label1(1)")->text(), use());
 }
@@ -194,6 +194,18 @@ TEST_F(FilesWindow, RunRefusesUnsavedCasesAndAFailedRunLeavesNoResultsShown) {
         EXPECT_EQ(find<m4::ui::PictureBox>("Picture1")->image().isNull(), !reported);
     }
     EXPECT_FALSE(QFile::exists(use("M-4bad.out")));
+
+    // A run whose report cannot be read back says so, naming the report, and shows none.
+    ASSERT_TRUE(QDir(use()).rmdir("M-4Example.bmp"));
+    failingRead = "M-4Example.out";
+    click("M-4Example.INT", true);
+    failingRead = nullptr;
+    const QString message = takeMessages().join('|');
+    EXPECT_TRUE(message.startsWith("结果文件无法读取：") &&
+                message.endsWith("\n文件：" + QDir::toNativeSeparators(use("M-4Example.out"))))
+        << message.toStdString();
+    EXPECT_EQ(status(StatusPanel::Result), message.section('\n', 0, 0));
+    EXPECT_EQ(pane(), QString());
 }
 
 } // namespace

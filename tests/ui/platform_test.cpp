@@ -9,7 +9,6 @@
 #include <QHeaderView>
 #include <QMessageBox>
 #include <QPainter>
-#include <QScrollBar>
 #include <QTest>
 #include <QTimer>
 
@@ -84,11 +83,8 @@ TEST(ReportView, AChineseCharacterTakesTwoColumnsAndAClickSelectsTheLineUnderIt)
     m4::ui::ReportView view(nullptr);
     view.setText("a\r\n 水位\r\nlast");
     EXPECT_EQ(view.selectedText(), "a\n 水位\nlast\n");
-    // A line wider than the pane can be scrolled to.
-    view.resize(100, 100);
-    view.setText(QString(200, u'x') + "\r\n");
-    EXPECT_GT(view.horizontalScrollBar()->maximum(), 0);
     // The one line of a report is selected by a click on it, and shown selected.
+    view.setText("x\r\n");
     QTest::mouseClick(view.viewport(), Qt::LeftButton, {}, QPoint(20, 5));
     const QImage shown = view.viewport()->grab().toImage();
     int marked = 0;

@@ -22,9 +22,9 @@ void WindowFixture::SetUp() {
     ASSERT_TRUE(dir_.isValid());
     for (const char* sub : {"bin", "use", "rtf", "lock"})
         ASSERT_TRUE(QDir(dir_.path()).mkpath(sub));
-    for (const char* name :
+    for (const QString name :
          {"S107x58.bmp", "S107x58D.bmp", "M-4Intro.rtf", "vemoAllHelp.txt", "M-4Help.txt"})
-        ASSERT_TRUE(QFile::copy(QString(M4_RESOURCES "/") + name, rtf(name)));
+        ASSERT_TRUE(QFile::copy(M4_RESOURCES "/" + name, dir_.filePath("rtf/" + name)));
     // A short double-click time keeps the tests that wait it out quick.
     QGuiApplication::styleHints()->setMouseDoubleClickInterval(100);
 }
@@ -42,10 +42,9 @@ std::unique_ptr<m4::vemoM4> WindowFixture::makeWindow() {
     environment.programFolder = dir_.filePath("bin");
     environment.lockFolder = dir_.filePath("lock");
     environment.quit = [this] { ++quits_; };
-    if (ownKeyboard_)
-        environment.lockKeys = [](m4::ui::LockKey key) {
-            return std::optional<bool>(key == m4::ui::LockKey::NumLock);
-        };
+    environment.lockKeys = [](m4::ui::LockKey key) {
+        return std::optional<bool>(key == m4::ui::LockKey::NumLock);
+    };
     environment.printer = [this](const QString& name) {
         return printer_ ? printer_(name) : std::unique_ptr<m4::ReportPrinter>();
     };

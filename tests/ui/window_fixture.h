@@ -26,7 +26,6 @@ class WindowFixture : public ::testing::Test {
   protected:
     void SetUp() override;
 
-    QString rtf(const QString& name) const { return dir_.filePath("rtf/" + name); }
     /// The case folder, where the window starts, or a file in it.
     QString use(const QString& name = {}) const {
         return dir_.filePath("use/" + name).chopped(name.isEmpty());
@@ -81,7 +80,5 @@ class WindowFixture : public ::testing::Test {
     std::unique_ptr<m4::vemoM4> w;
     std::vector<m4::ui::Message> messages_;
     int quits_ = 0;
-    /// The fixture's keyboard (Num Lock on, Caps Lock off), or the display's.
-    bool ownKeyboard_ = true;
     std::function<std::unique_ptr<m4::ReportPrinter>(const QString&)> printer_;
 };

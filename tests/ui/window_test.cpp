@@ -1,4 +1,4 @@
-// Start-up, the single instance, missing installation files, the layout and the size rules.
+// Start-up, the single instance, the layout and the size rules.
 
 #include "ui/platform/caption_label.h"
 #include "ui/platform/file_browser.h"
@@ -7,7 +7,6 @@
 
 #include <QFontDatabase>
 #include <QPlainTextEdit>
-#include <QScopeGuard>
 #include <QTextBlock>
 #include <QTextLayout>
 #include <QToolButton>
@@ -40,38 +39,6 @@ TEST_F(StartupTest, ShowsANewEmptyCaseReadyForItsName) {
         line = line.next();
         EXPECT_NEAR(line.layout()->lineAt(0).naturalTextWidth(), width, 3.0) << i;
     }
-}
-
-TEST_F(StartupTest, MissingOrUnreadableInstallationFilesEndStartUpNamingThem) {
-    ASSERT_TRUE(QFile::remove(rtf("M-4Intro.rtf")));
-    QFile junk(rtf("S107x58.bmp"));
-    ASSERT_TRUE(junk.open(QIODevice::WriteOnly) && junk.write("not a bitmap") > 0);
-    junk.close();
-    EXPECT_FALSE(makeWindow()->Form_Load());
-    EXPECT_EQ(takeMessages(), QStringList{"不能读取文件 " + rtf("S107x58.bmp")});
-    ASSERT_TRUE(QFile::remove(rtf("S107x58.bmp")));
-    EXPECT_FALSE(makeWindow()->Form_Load());
-    EXPECT_EQ(takeMessages(), QStringList{"找不到文件 " + rtf("S107x58.bmp")});
-    ASSERT_TRUE(QFile::copy(M4_RESOURCES "/S107x58.bmp", rtf("S107x58.bmp")));
-    EXPECT_FALSE(makeWindow()->Form_Load());
-    EXPECT_EQ(takeMessages(), QStringList{"找不到文件 " + rtf("M-4Intro.rtf")});
-    EXPECT_EQ(quits_, 3);
-}
-
-TEST_F(StartupTest, WithoutAUseFolderBesideTheProgramTheCasesAreTheUsersOwn) {
-    const QByteArray home = qgetenv("HOME");
-    const QByteArray dataHome = qgetenv("XDG_DATA_HOME");
-    const auto restore = qScopeGuard([&] {
-        qputenv("HOME", home);
-        qputenv("XDG_DATA_HOME", dataHome);
-    });
-    qputenv("HOME", dir_.path().toUtf8());
-    qunsetenv("XDG_DATA_HOME");
-    ASSERT_TRUE(QDir(use()).removeRecursively());
-    start();
-    EXPECT_EQ(takeMessages(), QStringList());
-    EXPECT_EQ(find<m4::ui::FolderList>("Dir1")->path(), dir_.filePath(".local/share/M-4/use"));
-    EXPECT_EQ(find<QLabel>("Label1(1)")->text(), "~/.local/share/M-4/use");
 }
 
 TEST_F(StartupTest, OneInstanceADisplayAndNoLockOutByAFileLeftBehind) {
@@ -207,10 +174,9 @@ TEST_F(StartupTest, EveryControlLiesInItsParentApartFromItsNeighboursAndShowsIts
         }
         for (const char* name : {"SSTab1", "SSTab2"}) {
             const m4::ui::TabControl* t = tabs(name);
-            for (int i = 0; i < t->count(); ++i) {
+            for (int i = 0; i < t->count(); ++i)
                 EXPECT_LE(t->fontMetrics().horizontalAdvance(t->caption(i)), t->tabRect(i).width())
                     << t->caption(i).toStdString();
-            }
         }
     }
 }
