@@ -42,9 +42,10 @@ std::unique_ptr<m4::vemoM4> WindowFixture::makeWindow() {
     environment.programFolder = dir_.filePath("bin");
     environment.lockFolder = dir_.filePath("lock");
     environment.quit = [this] { ++quits_; };
-    environment.lockKeys = [](m4::ui::LockKey key) {
-        return std::optional<bool>(key == m4::ui::LockKey::NumLock);
-    };
+    if (ownKeyboard_)
+        environment.lockKeys = [](m4::ui::LockKey key) {
+            return std::optional<bool>(key == m4::ui::LockKey::NumLock);
+        };
     environment.printer = [this](const QString& name) {
         return printer_ ? printer_(name) : std::unique_ptr<m4::ReportPrinter>();
     };

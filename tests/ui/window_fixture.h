@@ -80,5 +80,7 @@ class WindowFixture : public ::testing::Test {
     std::unique_ptr<m4::vemoM4> w;
     std::vector<m4::ui::Message> messages_;
     int quits_ = 0;
+    /// The fixture's keyboard (Num Lock on, Caps Lock off), or the display's.
+    bool ownKeyboard_ = true;
     std::function<std::unique_ptr<m4::ReportPrinter>(const QString&)> printer_;
 };

@@ -6,6 +6,7 @@
 #include "window_fixture.h"
 
 #include <QFontDatabase>
+#include <QMenu>
 #include <QPlainTextEdit>
 #include <QTextBlock>
 #include <QTextLayout>
@@ -63,6 +64,16 @@ TEST_F(StartupTest, OneInstanceADisplayAndNoLockOutByAFileLeftBehind) {
         EXPECT_TRUE(makeWindow()->Form_Load()) << left.toStdString();
         EXPECT_EQ(takeMessages(), QStringList());
     }
+}
+
+TEST_F(StartupTest, QtsOwnTextsAreChinese) {
+    start();
+    const std::unique_ptr<QMenu> menu(field(0)->createStandardContextMenu());
+    QStringList english;
+    for (const QAction* action : menu->actions())
+        if (!action->isSeparator() && action->text().toLatin1() == action->text())
+            english << action->text();
+    EXPECT_EQ(english, QStringList());
 }
 
 /// The controls a user can see inside parent, by name.

@@ -1,0 +1,76 @@
+// The window under a real window manager, driven with the real mouse and keyboard of the
+// display (xdotool): resizing by dragging the frame, and the lock keys. Run by
+// desktop-session.sh on a display of its own.
+
+#include "window_fixture.h"
+
+#include <QLabel>
+#include <QProcess>
+#include <QScreen>
+#include <QTest>
+
+namespace {
+
+class Desktop : public WindowFixture {
+  protected:
+    void SetUp() override {
+        if (QGuiApplication::platformName() != "xcb") GTEST_SKIP() << "needs an X display";
+        WindowFixture::SetUp();
+    }
+    /// xdotool commands, the window's events handled while they run.
+    static void xdotool(const QStringList& args) {
+        QProcess tool;
+        tool.start("xdotool", args);
+        while (!tool.waitForFinished(10)) QApplication::processEvents();
+        QTest::qWait(600);
+    }
+    static QStringList moveTo(QPoint p) {
+        return {"mousemove", QString::number(p.x()), QString::number(p.y()), "sleep", "0.2"};
+    }
+    /// Press on the frame's grip and drag it by the offset, in two steps, as a hand does.
+    static QStringList drag(QPoint grip, QPoint by) {
+        return moveTo(grip) + QStringList{"mousedown", "1", "sleep", "0.2"} +
+               moveTo(grip + by / 2) + moveTo(grip + by);
+    }
+};
+
+TEST_F(Desktop, DraggingTheFrameKeepsTheWholeWindowAndCentresItWhenTheDragEnds) {
+    start();
+    QTest::qWait(800);
+    const QSize least = w->frameGeometry().size();
+    EXPECT_GE(least.width() * 15, 11265 - 14);
+    EXPECT_GE(least.height() * 15, 7455 - 14);
+    // Every size rule at start: the pages reach down to the status bar, no strip left blank.
+    EXPECT_NEAR(tabs("SSTab2")->geometry().bottom(), w->centralWidget()->height(), 2);
+    // The grip at the frame's bottom right corner, just below the client area.
+    const QPoint grip(w->geometry().right() - 5, w->geometry().bottom() + 4);
+    xdotool(drag(grip, {-400, -300}) + QStringList{"mouseup", "1"});
+    EXPECT_EQ(w->frameGeometry().size(), least) << "dragged below the smallest size";
+
+    const QPoint topLeft = w->frameGeometry().topLeft();
+    xdotool(drag(grip, {120, 80}));
+    EXPECT_GT(w->frameGeometry().width(), least.width());
+    EXPECT_EQ(w->frameGeometry().topLeft(), topLeft) << "moved while the button was held";
+    xdotool({"mouseup", "1"});
+    const QRect screen = w->screen()->geometry();
+    EXPECT_NEAR(w->frameGeometry().center().x(), screen.center().x(), 2);
+    EXPECT_NEAR(w->frameGeometry().center().y(), screen.center().y(), 2);
+}
+
+TEST_F(Desktop, LockPanelsFollowTheKeyboardOfTheDisplay) {
+    ownKeyboard_ = false;
+    start();
+    auto* num = find<QLabel>("numLock");
+    auto* caps = find<QLabel>("capsLock");
+    EXPECT_EQ(num->text() + caps->text(), "NUMCAPS");
+    for (const char* key : {"Num_Lock", "Caps_Lock"}) {
+        const bool numOn = num->isEnabled();
+        const bool capsOn = caps->isEnabled();
+        xdotool({"key", key});
+        EXPECT_EQ(num->isEnabled(), numOn != (QString(key) == "Num_Lock")) << key;
+        EXPECT_EQ(caps->isEnabled(), capsOn != (QString(key) == "Caps_Lock")) << key;
+        xdotool({"key", key}); // as it was
+    }
+}
+
+} // namespace
