@@ -4,6 +4,8 @@
 #include "window_fixture.h"
 
 #include <QClipboard>
+#include <QHeaderView>
+#include <QScrollBar>
 #include <QTest>
 
 namespace {
@@ -31,6 +33,32 @@ class DataEntryTest : public WindowFixture {
     void keys(const QKeySequence& sequence) { QTest::keySequence(focus(), sequence); }
     static QClipboard* clipboard() { return QGuiApplication::clipboard(); }
 };
+
+TEST_F(DataEntryTest, TunnelTableIsWalkedRowByRowAndItsRowNumbersStayInView) {
+    confirm(10, "2");
+    ASSERT_EQ(tabs("SSTab1")->tab(), 2);
+    ASSERT_EQ(focus(), editor());
+    for (int i = 1; i <= 16; ++i) enter({QString::number(i)});
+    EXPECT_EQ(focus(), field(11));
+    EXPECT_EQ(cells(2), (m4::TableText{{"1", "2", "3", "4", "5", "6", "7", "8"},
+                                       {"9", "10", "11", "12", "13", "14", "15", "16"}}));
+    // Scrolled to its last column, the table still shows its row numbers at its left edge.
+    m4::ui::Grid* tunnels = grid(2);
+    QApplication::processEvents();
+    const QImage before = tunnels->grab().toImage();
+    tunnels->horizontalScrollBar()->setValue(tunnels->horizontalScrollBar()->maximum());
+    ASSERT_GT(tunnels->horizontalScrollBar()->value(), 0);
+    const QImage after = tunnels->grab().toImage();
+    const QRect numbers(0, 0, tunnels->fontMetrics().horizontalAdvance("32767"), before.height());
+    EXPECT_EQ(before.copy(numbers), after.copy(numbers));
+    // ... wide enough for the largest row number.
+    confirm(2, "32767");
+    m4::ui::Grid* levels = grid(0);
+    levels->scrollToBottom();
+    EXPECT_EQ(levels->model()->headerData(32766, Qt::Vertical).toString(), "32767");
+    EXPECT_GE(levels->verticalHeader()->width(),
+              levels->verticalHeader()->fontMetrics().horizontalAdvance("32767"));
+}
 
 TEST_F(DataEntryTest, CountsGrowAndShrinkTablesKeepingTheRowsThatStayAndRefuseNonRowNumbers) {
     confirm(2, "2");
