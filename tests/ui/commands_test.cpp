@@ -3,6 +3,8 @@
 #include "ui/printing.h"
 #include "window_fixture.h"
 
+#include <QAbstractScrollArea>
+#include <QMenu>
 #include <QTest>
 #include <QToolButton>
 
@@ -52,6 +54,37 @@ TEST_F(CommandsWindow, ToolbarAndMenuRunTheSameCommandsAndOnlyTheToolbarNamesItI
     EXPECT_EQ(quits_, 3);
     choose("new");
     EXPECT_EQ(field(0)->text(), "");
+}
+
+TEST_F(CommandsWindow, RightButtonOpensTheMenuOverItsAreasOnly) {
+    start();
+    auto* menu = find<QMenu>("MnuRight");
+    EXPECT_EQ(menu->title(), "右键菜单");
+    const auto opens = [&](int page, QWidget* area, Qt::MouseButton mouse) {
+        tabs("SSTab2")->setTab(page);
+        QTest::mouseClick(area, mouse, {}, QPoint(3, 3));
+        const bool shown = menu->isVisible();
+        menu->hide();
+        return shown;
+    };
+    const auto viewport = [&](const char* name) {
+        return find<QAbstractScrollArea>(name)->viewport();
+    };
+    const std::pair<int, QWidget*> areas[] = {
+        {0, w->centralWidget()},        {0, find<QWidget>("Picture2")},
+        {0, find<QWidget>("Picture3")}, {0, viewport("Dir1")},
+        {0, viewport("File1")},         {0, find<QWidget>("SSpic")},
+        {1, viewport("RichTextBox1")},  {2, find<QWidget>("Picture1")},
+        {3, viewport("RichTextBox2")}};
+    for (const auto& [page, area] : areas) {
+        EXPECT_TRUE(opens(page, area, Qt::RightButton)) << area->objectName().toStdString();
+        EXPECT_FALSE(opens(page, area, Qt::LeftButton)) << area->objectName().toStdString();
+    }
+    for (QWidget* other :
+         {static_cast<QWidget*>(grid(0)->viewport()), static_cast<QWidget*>(field(0)),
+          find<QWidget>("Label1(2)"), find<QWidget>("Drive1"),
+          static_cast<QWidget*>(find<QToolButton>("new"))})
+        EXPECT_FALSE(opens(0, other, Qt::RightButton)) << other->objectName().toStdString();
 }
 
 TEST_F(CommandsWindow, FocusStaysWithTheUserSoASpaceNeverRunsACommand) {

@@ -60,6 +60,29 @@ TEST_F(DataEntryTest, TunnelTableIsWalkedRowByRowAndItsRowNumbersStayInView) {
               levels->verticalHeader()->fontMetrics().horizontalAdvance("32767"));
 }
 
+TEST_F(DataEntryTest, NewCaseEmptiesFieldsAndCellsDisarmsTheTablesAndKeepsRowsAndANamePattern) {
+    confirm(2, "2");
+    enter({"7", "8", "9", "10"}); // the walk leaves table 0 armed after its last cell
+    retype(field(0), "name");
+    retype(nameField(), "M-4x.INT");
+    press("new");
+    EXPECT_EQ(nameField()->text(), "*.INT");
+    EXPECT_EQ(field(0)->text() + editor()->text(), "");
+    EXPECT_EQ(cells(0), (m4::TableText{{"", ""}, {"", ""}}));
+    EXPECT_EQ(grid(0)->textMatrix(0, 1), "水库水位(米)");
+    EXPECT_TRUE(editor()->isHidden());
+    // Moving through a disarmed table opens no editor.
+    grid(0)->setFocus();
+    QTest::keyClick(grid(0), Qt::Key_Down);
+    EXPECT_TRUE(editor()->isHidden());
+
+    // A name that still holds "*" stays the name of the next new case.
+    retype(nameField(), "M-4*.INT");
+    press("new");
+    EXPECT_EQ(nameField()->text(), "M-4*.INT");
+    EXPECT_EQ(nameField()->selectedText(), "M-4*");
+}
+
 TEST_F(DataEntryTest, CountsGrowAndShrinkTablesKeepingTheRowsThatStayAndRefuseNonRowNumbers) {
     confirm(2, "2");
     enter({"1", "2", "3", "4"});
