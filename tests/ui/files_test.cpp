@@ -130,7 +130,9 @@ TEST_F(FilesWindow, SaveRefusesWhatTheFileCouldNotHoldAndKeepsTheFileSavedBefore
     // J typed but never confirmed with Enter: the hydrograph has no rows for it.
     saveFails("M-4x.INT", "洪水过程时段数J“2”与表格“洪水过程”的行数0不符，请在该栏按Enter确认");
     field(3)->setFocus();
-    enter({"2", "600", "100", "110", "120"});
+    enter({"2", "600", "100", "110"});
+    // The last cell typed but not confirmed: the save takes it all the same.
+    QTest::keyClicks(QApplication::focusWidget(), "120");
     press("save");
     EXPECT_EQ(takeMessages(), QStringList());
     saved = m4test::fileBytes(use("M-4x.INT"));
