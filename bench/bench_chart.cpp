@@ -6,7 +6,6 @@
 #include "output/chart.h"
 #include "routing/routing.h"
 
-#include <QGuiApplication>
 #include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
@@ -66,13 +65,3 @@ void BM_ChartToFileLargest(benchmark::State& state) {
 BENCHMARK(BM_ChartToFileLargest)->Unit(benchmark::kMillisecond);
 
 } // namespace
-
-int main(int argc, char** argv) {
-    // Fonts need the application object of QtGui; the offscreen platform needs no display.
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

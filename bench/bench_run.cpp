@@ -10,7 +10,6 @@
 #include "routing/routing.h"
 
 #include <QFile>
-#include <QGuiApplication>
 #include <QProcess>
 #include <QTemporaryDir>
 
@@ -111,13 +110,3 @@ void BM_CheckLargest(benchmark::State& state) {
 BENCHMARK(BM_CheckLargest)->Unit(benchmark::kMillisecond);
 
 } // namespace
-
-int main(int argc, char** argv) {
-    // Charts need the application object of QtGui for their fonts; offscreen needs no display.
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
