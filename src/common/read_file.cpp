@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 
 namespace m4 {
@@ -44,10 +45,16 @@ Expected<QByteArray> readRegularFile(Fault fault, const QString& path, qsizetype
     };
     if (fstat(fd, &s) != 0) return closed(failed(fault, path, FileCause::AccessFailed, errno));
     if (std::optional<Failure> refused = refusedType(fault, path, s)) return closed(*refused);
-    // Read up to one byte past the limit: the size of a growing file cannot be trusted.
-    QByteArray bytes(limit + 1, Qt::Uninitialized);
+    // The size of a growing file cannot be trusted: the buffer starts one byte past it and
+    // doubles while the file keeps giving, up to one byte past the limit. Reserving the limit
+    // itself would ask for hundreds of MiB of address space for every small report.
+    QByteArray bytes(std::min<qsizetype>(s.st_size, limit) + 1, Qt::Uninitialized);
     qsizetype size = 0;
-    while (size < bytes.size()) {
+    for (;;) {
+        if (size == bytes.size()) {
+            if (size > limit) break;
+            bytes.resize(std::min(2 * size, limit + 1));
+        }
         const ssize_t got =
             read(fd, bytes.data() + size, static_cast<std::size_t>(bytes.size() - size));
         if (got < 0 && errno == EINTR) continue;
