@@ -5,6 +5,7 @@
 #include <cstring>
 #include <iconv.h>
 #include <memory>
+#include <new>
 #include <vector>
 
 namespace m4 {
@@ -70,13 +71,14 @@ qsizetype utf8SequenceAt(const char* in, qsizetype size, qsizetype i) {
 /// One iconv conversion descriptor, closed when it goes out of scope.
 class GbkConverter {
   public:
-    GbkConverter(const char* to, const char* from) : cd_(iconv_open(to, from)) {}
-    ~GbkConverter() {
-        if (cd_ != kNoConverter) iconv_close(cd_);
+    GbkConverter(const char* to, const char* from) : cd_(iconv_open(to, from)) {
+        // GBK ships with the C library; opening it fails only when its tables cannot be mapped
+        // in (glibc then says EINVAL, not ENOMEM). No byte is at fault, so it is no refusal.
+        if (cd_ == kNoConverter) throw std::bad_alloc();
     }
+    ~GbkConverter() { iconv_close(cd_); }
     GbkConverter(const GbkConverter&) = delete;
     GbkConverter& operator=(const GbkConverter&) = delete;
-    bool valid() const { return cd_ != kNoConverter; }
 
     /// Converts all of [in, in + inSize) into out; returns the bytes written, or the input
     /// offset of the first sequence that cannot be converted in *badOffset.
@@ -116,12 +118,9 @@ std::optional<QString> decodeGbk(const QByteArray& bytes, qsizetype* badOffset) 
         end = std::min(end, size);
         if (!converter) converter.emplace(kUtf16, kGbk);
         std::size_t bad = 0;
-        const auto written =
-            converter->valid()
-                ? converter->run(
-                      in + i, static_cast<std::size_t>(end - i), reinterpret_cast<char*>(out),
-                      static_cast<std::size_t>(text.data() + size - out) * sizeof(QChar), &bad)
-                : std::nullopt;
+        const auto written = converter->run(
+            in + i, static_cast<std::size_t>(end - i), reinterpret_cast<char*>(out),
+            static_cast<std::size_t>(text.data() + size - out) * sizeof(QChar), &bad);
         if (!written) {
             if (badOffset) *badOffset = i + static_cast<qsizetype>(bad);
             return std::nullopt;
@@ -146,11 +145,9 @@ std::optional<qsizetype> firstNonGbkByte(const QByteArray& bytes) {
         end = std::min(end, size);
         scratch.resize(static_cast<std::size_t>(end - i));
         std::size_t bad = 0;
-        const auto written = converter.valid()
-                                 ? converter.run(in + i, static_cast<std::size_t>(end - i),
-                                                 reinterpret_cast<char*>(scratch.data()),
-                                                 scratch.size() * sizeof(char16_t), &bad)
-                                 : std::nullopt;
+        const auto written = converter.run(in + i, static_cast<std::size_t>(end - i),
+                                           reinterpret_cast<char*>(scratch.data()),
+                                           scratch.size() * sizeof(char16_t), &bad);
         if (!written) return i + static_cast<qsizetype>(bad);
         i = nextNonAscii(in, size, end);
     }
@@ -191,11 +188,9 @@ bool GbkEncoder::append(QStringView text, QByteArray& out, qsizetype* badIndex) 
         if (!converter_) converter_ = std::make_unique<GbkConverter>(kGbk, kUtf16);
         std::size_t bad = 0;
         const auto written =
-            converter_->valid()
-                ? converter_->run(reinterpret_cast<const char*>(in + i),
-                                  static_cast<std::size_t>(end - i) * sizeof(QChar), to,
-                                  static_cast<std::size_t>(out.data() + out.size() - to), &bad)
-                : std::nullopt;
+            converter_->run(reinterpret_cast<const char*>(in + i),
+                            static_cast<std::size_t>(end - i) * sizeof(QChar), to,
+                            static_cast<std::size_t>(out.data() + out.size() - to), &bad);
         if (!written) {
             if (badIndex) *badIndex = i + static_cast<qsizetype>(bad / sizeof(QChar));
             out.truncate(before);
