@@ -165,8 +165,8 @@ class RtfReader {
         } else if (word == "uc" && param) {
             state().unicodeSkip = *param;
         } else if (word == "u" && param) {
-            const int code = *param < 0 ? *param + 0x10000 : *param;
-            appendText(QString(QChar(static_cast<char16_t>(code))));
+            // Writers give code units above 0x7FFF as negative 16-bit numbers.
+            appendText(QString(QChar(static_cast<char16_t>(*param))));
             skipAfterUnicode_ = state().unicodeSkip;
         }
     }

@@ -61,10 +61,6 @@ constexpr std::array<FieldPlace, kFieldCount> kFieldPlaces{{
     {8235, 4800, 7440, 4710, 735, 525},
 }};
 
-QRect twipsRect(const QRect& r) {
-    return ui::twipsRect(r.x(), r.y(), r.width(), r.height());
-}
-
 size_t at(int i) {
     return static_cast<size_t>(i);
 }
@@ -132,12 +128,12 @@ void DataEntry::buildGrids() {
         pageCaptions << QString::fromUtf8(tableInfo(d).pageCaption);
     SSTab1 = new ui::TabControl(pageCaptions, kGridTabsPerRow, twips(kGridTabStrip), this);
     SSTab1->setObjectName("SSTab1");
-    SSTab1->setGeometry(twipsRect(kGridTabs));
+    SSTab1->setGeometry(ui::twipsRect(kGridTabs));
     for (int d = 0; d < kTableCount; ++d) {
         auto* grid = new ui::Grid(d, SSTab1->page(d));
         grid->setObjectName(QStringLiteral("MSFlexGrid1(%1)").arg(d));
         grid->setAccessibleName(pageCaptions[d]);
-        grid->setGeometry(twipsRect(kGridPlace));
+        grid->setGeometry(ui::twipsRect(kGridPlace));
         MSFlexGrid1[at(d)] = grid;
         connect(grid, &ui::Grid::leaveCell, this, [this, d] { MSFlexGrid1_LeaveCell(d); });
         connect(grid, &ui::Grid::enterCell, this, [this, d] { MSFlexGrid1_EnterCell(d); });

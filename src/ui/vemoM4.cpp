@@ -42,10 +42,6 @@ constexpr int kFontPixels = 12;
 /// Tooltip of the controls that open the right-click menu.
 constexpr const char* kMenuHint = "鼠标右键弹出功能菜单";
 
-QRect twipsRect(const QRect& r) {
-    return ui::twipsRect(r.x(), r.y(), r.width(), r.height());
-}
-
 } // namespace
 
 vemoM4::vemoM4(StartupEnvironment environment, QWidget* parent)
@@ -119,7 +115,7 @@ void vemoM4::buildPages() {
     SSTab2 = new ui::TabControl(captions, static_cast<int>(captions.size()), twips(kPagesStrip),
                                 centralWidget());
     SSTab2->setObjectName("SSTab2");
-    SSTab2->setGeometry(twipsRect(kPages));
+    SSTab2->setGeometry(ui::twipsRect(kPages));
     SSpic = new DataEntry(messages_, SSTab2->page(0));
     SSpic->setToolTip(QString::fromUtf8(kMenuHint));
     SSTab2->setPageFocus(0, SSpic->nameField());
@@ -146,11 +142,11 @@ void vemoM4::buildPages() {
     Text15->setFont(fixedPitch);
     new ui::GbkColumns(Text15->document(), fixedPitch);
     // Each page's control sits at its design place; the size rules give it its size.
-    SSpic->move(ui::twipsRect(120, 360, 0, 0).topLeft());
-    RichTextBox1->move(ui::twipsRect(100, 345, 0, 0).topLeft());
-    Picture1->move(ui::twipsRect(120, 360, 0, 0).topLeft());
-    RichTextBox2->move(ui::twipsRect(100, 340, 0, 0).topLeft());
-    Text15->move(ui::twipsRect(120, 360, 0, 0).topLeft());
+    SSpic->move(ui::twipsPoint(120, 360));
+    RichTextBox1->move(ui::twipsPoint(100, 345));
+    Picture1->move(ui::twipsPoint(120, 360));
+    RichTextBox2->move(ui::twipsPoint(100, 340));
+    Text15->move(ui::twipsPoint(120, 360));
     fitPages(size());
 }
 

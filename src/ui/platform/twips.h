@@ -24,4 +24,14 @@ inline QRect twipsRect(int left, int top, int width, int height) {
     return {twips(left), twips(top), twips(width), twips(height)};
 }
 
+/// A rectangle in twips as pixels.
+inline QRect twipsRect(const QRect& r) {
+    return twipsRect(r.x(), r.y(), r.width(), r.height());
+}
+
+/// A point given in twips as pixels.
+inline QPoint twipsPoint(int left, int top) {
+    return {twips(left), twips(top)};
+}
+
 } // namespace m4::ui
