@@ -1,4 +1,8 @@
 #include "common/gbk.h"
+#include "common/read_file.h"
+#include "test_files.h"
+
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -55,4 +59,22 @@ TEST(Gbk, TellsUtf8FromGbkByItsWellFormedSequences) {
              {QByteArray("\xC3\xA9\xE7\x99"), none},
          })
         EXPECT_EQ(utf8MultiByteStart(bytes), start) << bytes.toHex().toStdString();
+}
+
+TEST(ReadFile, ReadsWhatTheFileHoldsWhateverItsSizeSaysUpToTheLimit) {
+    // A file under /proc says it is empty and holds more than its first buffer.
+    const Expected<QByteArray> status =
+        readRegularFile(Fault::FileUnreadable, "/proc/self/maps", 1 << 20);
+    ASSERT_TRUE(status.ok());
+    EXPECT_GT(status.value().size(), 1000);
+    EXPECT_EQ(status.value().count('\n'), m4test::fileBytes("/proc/self/maps").count('\n'));
+    QTemporaryDir dir;
+    const QString path = dir.filePath("ten");
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write("0123456789") == 10);
+    file.close();
+    EXPECT_EQ(readRegularFile(Fault::FileUnreadable, path, 10).value(), "0123456789");
+    EXPECT_EQ(readRegularFile(Fault::FileUnreadable, path, 9).failure().cause, FileCause::TooLarge);
+    EXPECT_EQ(readRegularFile(Fault::FileUnreadable, "/proc/self/maps", 100).failure().cause,
+              FileCause::TooLarge);
 }
