@@ -117,6 +117,11 @@ void expectLaidOut(const QWidget* parent, const QString& where) {
         if (child->objectName() != "Label3") {
             EXPECT_TRUE(parent->rect().contains(child->geometry())) << name;
         }
+        // Nothing on a page covers the tabs that switch pages.
+        if (const auto* pages = qobject_cast<const m4::ui::TabControl*>(parent->parentWidget())) {
+            for (int i = 0; i < pages->count(); ++i)
+                EXPECT_FALSE(child->geometry().intersects(pages->tabRect(i))) << name;
+        }
         const auto* caption = qobject_cast<const m4::ui::CaptionLabel*>(child);
         const QRect ink = caption != nullptr ? inkOf(caption) : QRect();
         for (const QWidget* other : shown) {
