@@ -173,6 +173,11 @@ TEST_F(DataEntryTest, BlocksSelectedByMouseOrShiftArrowsAreCopiedAndEmptiedAndUn
     // Shift with the arrows from the editor: what was typed is written, the block is selected;
     // sideways, while part of the text is selected, it selects within the text.
     clickCell(0, 2, 1);
+    // A capital typed over the whole text is typed, not taken for a selection.
+    editor()->selectAll();
+    QTest::keyClick(editor(), 'E', Qt::ShiftModifier);
+    EXPECT_EQ(editor()->text(), "E");
+    editor()->clear();
     QTest::keyClicks(editor(), "99");
     QTest::keyClick(editor(), Qt::Key_Left, Qt::ShiftModifier);
     EXPECT_EQ(editor()->selectedText(), "9");
