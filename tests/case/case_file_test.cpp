@@ -127,9 +127,10 @@ TEST(CaseFile, RefusedFilesNameTheFaultAndWhereItStands) {
     QByteArray badByte = caseBytes(fullCaseLines());
     badByte.insert(badByte.indexOf("600"), '\xFF');
     const QString badAt = QString::number(badByte.indexOf('\xFF') + 1);
-    // Saved as UTF-8 without a byte-order mark: refused where the first Chinese stands.
+    // Saved as UTF-8 without a byte-order mark, lines ended by CR alone: refused where the
+    // first Chinese stands.
     const QByteArray utf8 =
-        ("Dam\r\n" + fullCaseLines().mid(1).join("\r\n").replace("1%", "百年一遇")).toUtf8();
+        ("Dam\r" + fullCaseLines().mid(1).join("\r").replace("1%", "百年一遇")).toUtf8();
     for (const auto& [bytes, expected] : {
              std::pair{badByte, failure(Fault::NotGbk, 8,
                                         "数据文件含有不是GBK编码的字节（第" + badAt + "字节）")},
