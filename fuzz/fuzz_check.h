@@ -10,13 +10,10 @@
 
 namespace m4::fuzz {
 
-[[noreturn]] inline void fail(const char* promise, const QString& detail = QString()) {
+inline void check(bool holds, const char* promise, const QString& detail = QString()) {
+    if (holds) return;
     std::fprintf(stderr, "broken promise: %s %s\n", promise, detail.toUtf8().constData());
     std::abort();
-}
-
-inline void check(bool holds, const char* promise, const QString& detail = QString()) {
-    if (!holds) fail(promise, detail);
 }
 
 /// The fuzzer's input as bytes, copied so that readers may keep views into it.

@@ -12,26 +12,14 @@
 #include <gtest/gtest.h>
 
 using namespace m4;
-using m4test::fileBytes;
+using m4test::fileBytes, m4test::fullCaseLines;
 
 namespace {
 
 const QString kExample = QStringLiteral(M4_EXAMPLES "/M-4Example.INT");
 
-QByteArray gbk(const QString& text) {
-    return encodeGbk(text).value();
-}
-
-/// A case with every kind of outlet, one list entry a line, as the window writes it.
-QStringList fullCaseLines() {
-    return QStringLiteral("示例水库|1%|3|100,10|110,25|120,45|2|600|50|120|200|105|108|50|5|500|"
-                          "1|4,5,100,0.9,4,5,100,300|1|0.48,20,112|1|106,109,3,2,0.6,104|"
-                          "1|108,111,0.45,12,107|2|100,0|120,800")
-        .split(u'|');
-}
-
 QByteArray caseBytes(const QStringList& lines) {
-    return gbk(lines.join("\r\n") + "\r\n\r\n");
+    return encodeGbk(lines.join("\r\n") + "\r\n\r\n").value();
 }
 
 /// The full case with line n (1-based) replaced.
@@ -41,19 +29,16 @@ QByteArray withLine(int n, const QString& text) {
     return caseBytes(lines);
 }
 
-/// A failure as "fault line: message", or "loads" when there is none.
-template <typename T> std::string failureOf(const Expected<T>& read) {
-    if (read) return "loads";
-    const Failure& f = read.failure();
-    const QString message = describe(f).section(u'\n', 0, 0);
-    return QString("%1 %2: %3").arg(int(f.fault)).arg(f.line).arg(message).toStdString();
-}
-
 std::string failure(Fault fault, int line, const QString& message) {
     return QString("%1 %2: %3").arg(int(fault)).arg(line).arg(message).toStdString();
 }
 
-const QString kTooFew = QStringLiteral("数据文件不对，数据个数少！");
+/// A failure as "fault line: message", or "loads" when there is none.
+template <typename T> std::string failureOf(const Expected<T>& read) {
+    if (read) return "loads";
+    const Failure& f = read.failure();
+    return failure(f.fault, f.line, describe(f).section(u'\n', 0, 0));
+}
 
 } // namespace
 
@@ -91,7 +76,7 @@ TEST(CaseFile, ItemsQuotedBlankedAndEmpty) {
               failure(Fault::NotANumber, 13, "数据项“\"105\"”不是数值"));
     // A quote never closed takes every item after it; the message names its line.
     EXPECT_EQ(failureOf(parseCaseText(withLine(2, "\"1%,x"), "case.INT")),
-              failure(Fault::TooFewItems, 2, kTooFew));
+              failure(Fault::TooFewItems, 2, "数据文件不对，数据个数少！"));
 }
 
 TEST(CaseFile, WindowCountsFollowTheCountRule) {
@@ -116,7 +101,7 @@ TEST(CaseFile, CasesWithoutVariableOutletsEndInThreeZeroCounts) {
     EXPECT_EQ(caseFileText(text),
               "库\r\n2%\r\n1\r\n100,10\r\n0\r\n60\r\n7\r\n1\r\n2\r\n3\r\n4\r\n5\r\n"
               "0\r\n0\r\n0\r\n0\r\n0\r\n\r\n");
-    const auto data = parseCaseData(gbk(caseFileText(text)), "case.INT");
+    const auto data = parseCaseData(encodeGbk(caseFileText(text)).value(), "case.INT");
     ASSERT_TRUE(data);
     EXPECT_EQ(data->J(), 0);
     EXPECT_EQ(data->QL, std::vector<double>{7});
@@ -209,15 +194,11 @@ TEST(CaseSave, ProblemsComeInFieldAndTableOrder) {
 
 TEST(CaseSave, ReplacesTheWholeFileOrWritesNothing) {
     QTemporaryDir dir;
-    ASSERT_TRUE(dir.isValid());
     const CaseText text = loadCaseText(kExample).value();
     EXPECT_EQ(checkForSave(text), std::nullopt);
     const QString path = dir.filePath("M-4copy.INT");
-    {
-        QFile old(path);
-        ASSERT_TRUE(old.open(QIODevice::WriteOnly));
-        old.write(QByteArray(4096, 'x')); // longer than the case: nothing of it may remain
-    }
+    // Longer than the case: nothing of it may remain.
+    ASSERT_TRUE(m4test::writeFile(path, QByteArray(4096, 'x')));
     EXPECT_EQ(writeCaseFile(path, text), std::nullopt);
     EXPECT_EQ(fileBytes(path), fileBytes(kExample));
     // The character GBK cannot hold is named whole, both halves of its surrogate pair.
@@ -225,10 +206,9 @@ TEST(CaseSave, ReplacesTheWholeFileOrWritesNothing) {
     beyondGbk.fields[0] = "水库😀";
     EXPECT_EQ(writeCaseFile(path, beyondGbk).value_or(Failure{}).text, "😀");
     EXPECT_EQ(fileBytes(path), fileBytes(kExample));
-    const auto noFolder = writeCaseFile(dir.filePath("gone/M-4a.INT"), text);
-    ASSERT_TRUE(noFolder);
-    EXPECT_EQ(noFolder->fault, Fault::FolderMissing);
-    EXPECT_EQ(noFolder->text, dir.filePath("gone"));
+    const Failure noFolder = writeCaseFile(dir.filePath("gone/M-4a.INT"), text).value_or(Failure{});
+    EXPECT_EQ(noFolder.fault, Fault::FolderMissing);
+    EXPECT_EQ(noFolder.text, dir.filePath("gone"));
     for (const QString name : {"sub/M-4a.INT", "sub\\M-4a.INT"})
         EXPECT_EQ(writeCaseFile(dir.path(), name, text).value_or(Failure{}).fault,
                   Fault::NameHasSeparator);

@@ -20,20 +20,12 @@ class ProgramFoldersTest : public ::testing::Test {
         for (const QString& relative : relatives) ASSERT_TRUE(QDir(dir_.path()).mkpath(relative));
     }
     void write(const QString& relative, const QByteArray& bytes) const {
-        QFile file(path(relative));
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
+        ASSERT_TRUE(m4test::writeFile(path(relative), bytes));
     }
     QByteArray read(const QString& relative) const { return m4test::fileBytes(path(relative)); }
 
     QTemporaryDir dir_;
 };
-
-TEST(ProgramFolders, SiblingFoldersReplaceTheLastThreeCharactersWhateverTheyAre) {
-    EXPECT_EQ(siblingFolder("D:\\calc\\bin", "use"), "D:\\calc\\use");
-    EXPECT_EQ(siblingFolder("/opt/prog/bin", "rtf"), "/opt/prog/rtf");
-    EXPECT_EQ(siblingFolder("/opt/m4/program", "use"), "/opt/m4/proguse");
-    EXPECT_EQ(siblingFolder("ab", "use"), "use");
-}
 
 TEST_F(ProgramFoldersTest, BesideTheProgramWhenThereElseInstalledAndTheUsersOwn) {
     // A build tree or a portable copy.
@@ -55,7 +47,13 @@ TEST_F(ProgramFoldersTest, BesideTheProgramWhenThereElseInstalledAndTheUsersOwn)
     EXPECT_FALSE(QFileInfo::exists(path("data"))) << "looking made a folder";
 }
 
-TEST(ProgramFolders, FoldersWithinTheHomeAreShownFromTilde) {
+// Sibling folders replace the last three characters whatever they are; folders within the home
+// are shown from "~".
+TEST(ProgramFolders, SiblingFoldersAndFoldersShownFromTheHome) {
+    EXPECT_EQ(siblingFolder("D:\\calc\\bin", "use"), "D:\\calc\\use");
+    EXPECT_EQ(siblingFolder("/opt/prog/bin", "rtf"), "/opt/prog/rtf");
+    EXPECT_EQ(siblingFolder("/opt/m4/program", "use"), "/opt/m4/proguse");
+    EXPECT_EQ(siblingFolder("ab", "use"), "use");
     const QString home = QDir::homePath();
     EXPECT_EQ(shownFolder(home + "/.local/share/M-4/use"), "~/.local/share/M-4/use");
     EXPECT_EQ(shownFolder(home), "~");

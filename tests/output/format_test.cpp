@@ -7,7 +7,8 @@
 #include <random>
 #include <string>
 
-namespace m4 {
+using namespace m4;
+
 namespace {
 
 // Slow and plainly right: glibc's printf writes the exact decimal expansion of a double, and
@@ -25,12 +26,8 @@ std::string referenceDecimals(double x, int k) {
     bool up = s[point + 1 + static_cast<std::size_t>(k)] >= '5';
     std::string kept = s.substr(0, point) + s.substr(point + 1, static_cast<std::size_t>(k));
     for (std::size_t i = kept.size(); up && i-- > 0;) {
-        if (kept[i] != '9') {
-            ++kept[i];
-            up = false;
-            break;
-        }
-        kept[i] = '0';
+        up = kept[i] == '9';
+        kept[i] = up ? '0' : static_cast<char>(kept[i] + 1);
     }
     if (up) kept = "1" + kept;
     const std::size_t wholeDigits = kept.size() - static_cast<std::size_t>(k);
@@ -54,17 +51,8 @@ void expectMatchesReference(double x, int k) {
             << "x = " << x;
 }
 
-struct Formatted {
-    QString text, expected;
-};
-
-void expectAll(const std::vector<Formatted>& cases) {
-    for (const auto& [text, expected] : cases)
-        EXPECT_EQ(text.toStdString(), expected.toStdString());
-}
-
 TEST(UsingTest, FieldsKeepTheRightmostCharacters) {
-    expectAll({
+    const std::pair<QString, QString> cases[] = {
         {Using(7, 4), "   7"},
         {Using(2.5, 4), "   3"},
         {Using(-2.5, 4), "  -2"}, // whole numbers: halves go up
@@ -74,7 +62,12 @@ TEST(UsingTest, FieldsKeepTheRightmostCharacters) {
         {Using2(-0.5, 9), "    -0.50"},
         {Using2(1.5, 20), QString(15, u' ') + "1.50"},
         {Using2(-0.0, 6), "  0.00"}, // a zero has no sign
-    });
+        // Round2 takes halves toward plus infinity.
+        {NumStr(Round2(95.125)), " 95.13"},
+        {NumStr(Round2(-95.125)), "-95.12"},
+    };
+    for (const auto& [text, expected] : cases)
+        EXPECT_EQ(text.toStdString(), expected.toStdString());
 }
 
 TEST(UsingTest, AgreesWithTheExactReferenceOnAdversarialAndRandomValues) {
@@ -118,9 +111,4 @@ TEST(UsingTest, AgreesWithTheExactReferenceOnAdversarialAndRandomValues) {
     }
 }
 
-TEST(NumberTextTest, Round2TakesHalvesTowardPlusInfinity) {
-    expectAll({{NumStr(Round2(95.125)), " 95.13"}, {NumStr(Round2(-95.125)), "-95.12"}});
-}
-
 } // namespace
-} // namespace m4

@@ -2,8 +2,10 @@
 // reservoir whose level is known in closed form.
 
 #include "case/case_file.h"
+#include "common/gbk.h"
 #include "routing/case_check.h"
 #include "routing/routing.h"
+#include "test_files.h"
 
 #include <QStringList>
 
@@ -12,11 +14,12 @@
 
 #include <gtest/gtest.h>
 
-namespace m4 {
+using namespace m4;
+
 namespace {
 
 QByteArray caseBytes(const QStringList& lines) {
-    return (lines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n\r\n")).toLatin1();
+    return encodeGbk(lines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n\r\n")).value();
 }
 
 // A tank of 71 m2 filled from empty by 12.3 m3/s and emptied through an orifice whose sill
@@ -30,17 +33,7 @@ constexpr double kOrifice = 4.3602; // m^2.5/s
 QByteArray analyticReservoir(int periods) {
     QStringList lines{"Tank", "1%", "2", "0,0.0071", "100,0.0071", QString::number(periods), "10"};
     for (int i = 0; i <= periods; ++i) lines << "12.3";
-    lines << "0"
-          << "0"
-          << "0"
-          << "0"
-          << "1000"
-          << "0"
-          << "0"
-          << "1"
-          << "-1,1000,1,1,0.984366689712992,-1"
-          << "0"
-          << "0";
+    lines << QStringLiteral("0|0|0|0|1000|0|0|1|-1,1000,1,1,0.984366689712992,-1|0|0").split(u'|');
     return caseBytes(lines);
 }
 
@@ -86,14 +79,6 @@ TEST(CaseCheck, StepDoublingEstimatesTheErrorOfTheAnalyticReservoir) {
     EXPECT_TRUE(q.cappedPeriods.empty());
 }
 
-/// A case with every kind of outlet and no problem, one item a line.
-QStringList soundCase() {
-    return QStringLiteral("Dam|1%|3|100,10|110,25|120,45|2|600|50|120|200|105|108|50|5|500|"
-                          "1|4,5,100,0.9,4,5,100,300|1|0.48,20,112|1|106,109,3,2,0.6,104|"
-                          "1|108,111,0.45,12,107|2|100,0|120,800")
-        .split(u'|');
-}
-
 struct Change {
     int line;         ///< 1-based line of the sound case
     const char* text; ///< its new text, or the line put before it
@@ -102,140 +87,100 @@ struct Change {
 
 TEST(CaseCheck, EveryProblemAtOnceWithItsLineAndMessage) {
     using Found = std::vector<std::pair<Fault, int>>;
+    using enum Fault;
     const struct {
-        const char* what;
         std::vector<Change> changes; ///< from the end of the file to its start
         Found found;
         const char* says; ///< the message of the first problem
     } cases[] = {
-        {"sound", {}, {}, ""},
-        {"curve falls",
-         {{5, "95,25"}},
-         {{Fault::LevelsNotIncreasing, 5}},
+        {{}, {}, ""},
+        {{{5, "95,25"}},
+         {{LevelsNotIncreasing, 5}},
          "水位没有逐点升高：水库水位面积第2点水位95低于第1点水位100"},
-        {"curve repeats",
-         {{5, "100,25"}},
-         {{Fault::LevelRepeated, 5}},
-         "水位重复：水库水位面积第2点与第1点水位同为100"},
-        {"area zero",
-         {{6, "120,-0"}},
-         {{Fault::AreaNotPositive, 6}},
-         "水库水位面积第3点面积为0，水面面积必须大于零"},
+        {{{5, "100,25"}}, {{LevelRepeated, 5}}, "水位重复：水库水位面积第2点与第1点水位同为100"},
+        {{{6, "120,-0"}}, {{AreaNotPositive, 6}}, "水库水位面积第3点面积为0，水面面积必须大于零"},
         // The run's own refusal says the same and is not repeated.
-        {"start above",
-         {{13, "130.5"}},
-         {{Fault::StartOutsideCurve, 13}},
-         "调洪起始水位Z0=130.5不在水位~面积曲线范围内"},
-        {"T zero", {{8, "0"}}, {{Fault::PeriodNotPositive, 8}}, "时段间隔T=0不是正数"},
-        {"QA below W",
-         {{16, "0.00001"}},
-         {{Fault::QaBelowW, 16}},
-         "下游限制泄量小于电站常流量：QA=1E-05，W=5"},
-        {"tunnel above",
-         {{18, "4,5,120,0.9,4,5,100,300"}},
-         {{Fault::OutletAboveCurve, 18}},
+        {{{13, "130.5"}}, {{StartOutsideCurve, 13}}, "调洪起始水位Z0=130.5不在水位~面积曲线范围内"},
+        {{{8, "0"}}, {{PeriodNotPositive, 8}}, "时段间隔T=0不是正数"},
+        {{{16, "0.00001"}}, {{QaBelowW, 16}}, "下游限制泄量小于电站常流量：QA=1E-05，W=5"},
+        {{{18, "4,5,120,0.9,4,5,100,300"}},
+         {{OutletAboveCurve, 18}},
          "泄流设施在水位~面积曲线范围内不泄流：泄洪洞参数第1行进口底高程120不低于曲线最高水位120"},
-        {"spillway above",
-         {{20, "0.48,20,120"}},
-         {{Fault::OutletAboveCurve, 20}},
+        {{{20, "0.48,20,120"}},
+         {{OutletAboveCurve, 20}},
          "泄流设施在水位~面积曲线范围内不泄流：溢洪道参数第1行底高程120不低于曲线最高水位120"},
-        {"orifice above",
-         {{22, "106,109,3,2,0.6,118"}},
-         {{Fault::OutletAboveCurve, 22}},
+        {{{22, "106,109,3,2,0.6,118"}},
+         {{OutletAboveCurve, 22}},
          "泄流设施在水位~面积曲线范围内不泄流：变宽高泄流孔第1行闸门顶高程（闸底高程加开度）120"
          "不低于曲线最高水位120"},
-        {"gate sill above",
-         {{24, "108,111,0.45,12,121.5"}},
-         {{Fault::OutletAboveCurve, 24}},
+        {{{24, "108,111,0.45,12,121.5"}},
+         {{OutletAboveCurve, 24}},
          "泄流设施在水位~面积曲线范围内不泄流：变宽溢洪道第1行闸底高程121.5不低于曲线最高水位120"},
-        {"states overlap",
-         {{23, "108,111,3,2,0.6,104", true}, {21, "2"}},
-         {{Fault::StatesOverlap, 23}},
+        {{{23, "108,111,3,2,0.6,104", true}, {21, "2"}},
+         {{StatesOverlap, 23}},
          "状况的水位范围重叠：变宽高泄流孔第1行（106~109）与第2行（108~111）在水位108~109重叠，"
          "计算取第2行"},
-        {"states gap",
-         {{23, "110,111,3,2,0.6,104", true}, {21, "2"}},
-         {{Fault::StatesGap, 23}},
+        {{{23, "110,111,3,2,0.6,104", true}, {21, "2"}},
+         {{StatesGap, 23}},
          "状况的水位范围有空缺：变宽高泄流孔在水位109~110之间没有适用的状况，此间不泄流"},
         // Problems of one line keep the order in which they were found.
-        {"state empty and above",
-         {{24, "111,108,0.45,12,121.5"}},
-         {{Fault::StateEmpty, 24}, {Fault::OutletAboveCurve, 24}},
+        {{{24, "111,108,0.45,12,121.5"}},
+         {{StateEmpty, 24}, {OutletAboveCurve, 24}},
          "状况永不适用：变宽溢洪道第1行下限水位111不低于上限水位108"},
-        {"discharge table falls",
-         {{27, "90,800"}},
-         {{Fault::LevelsNotIncreasing, 27}},
+        {{{27, "90,800"}},
+         {{LevelsNotIncreasing, 27}},
          "水位没有逐点升高：泄流曲线第2点水位90低于第1点水位100"},
         // Rows beyond a count shift every later item of the run's reader.
-        {"curve row too many",
-         {{7, "125,50", true}},
-         {{Fault::RowsDisagree, 3}, {Fault::TooFewItems, 29}},
+        {{{7, "125,50", true}},
+         {{RowsDisagree, 3}, {TooFewItems, 29}},
          "个数与表格行数不符：K=3，水库水位面积应有3行，实有4行"},
-        {"hydrograph row too many",
-         {{12, "250", true}},
-         {{Fault::RowsDisagree, 7}, {Fault::TunnelsAbove10, 17}},
+        {{{12, "250", true}},
+         {{RowsDisagree, 7}, {TunnelsAbove10, 17}},
          "个数与表格行数不符：J=2，洪水过程应有3行，实有4行"},
         // No tunnels: a row of three values after two counts is taken for the next table's.
-        {"tunnels and spillways gone",
-         {{18, "0"}, {17, "0"}},
-         {{Fault::RowItems, 20},
-          {Fault::RowItems, 22},
-          {Fault::RowItems, 24},
-          {Fault::TrailingLines, 25},
-          {Fault::TooFewItems, 28}},
+        {{{18, "0"}, {17, "0"}},
+         {{RowItems, 20}, {RowItems, 22}, {RowItems, 24}, {TrailingLines, 25}, {TooFewItems, 28}},
          "本行数据个数不对：变宽高泄流孔第1行应有6个数据，实有3个"},
-        {"tunnel row missing",
-         {{18, ""}},
-         {{Fault::RowItems, 18}, {Fault::TooFewItems, 28}},
+        {{{18, ""}},
+         {{RowItems, 18}, {TooFewItems, 28}},
          "本行数据个数不对：泄洪洞参数第1行应有8个数据，实有1个"},
         // A quoted item runs across line ends: the name is one item of the first line, and the
         // lines after it are numbered as they stand in the file.
-        {"quoted name of two lines",
-         {{5, "95,25"}, {1, "\"Dam,\r\nupper\""}},
-         {{Fault::LevelsNotIncreasing, 6}},
+        {{{5, "95,25"}, {1, "\"Dam,\r\nupper\""}},
+         {{LevelsNotIncreasing, 6}},
          "水位没有逐点升高：水库水位面积第2点水位95低于第1点水位100"},
-        {"comma in the name",
-         {{1, "Dam, upper"}},
-         {{Fault::FieldItems, 1}, {Fault::NotANumber, 2}},
+        {{{1, "Dam, upper"}},
+         {{FieldItems, 1}, {NotANumber, 2}},
          "本行数据个数不对：工程名应为1个数据，实有2个"},
-        {"text after the end",
-         {{28, "end", true}},
-         {{Fault::TrailingLines, 28}},
-         "此行起的内容不属于任何数据项，计算时不读"},
+        {{{28, "end", true}}, {{TrailingLines, 28}}, "此行起的内容不属于任何数据项，计算时不读"},
         // A faulty item is named once, not again by what its value seems to say.
-        {"several",
-         {{20, "0.48,20,125"}, {16, "1e999"}, {5, "abc,25"}},
-         {{Fault::NotANumber, 5}, {Fault::NotFinite, 16}, {Fault::OutletAboveCurve, 20}},
+        {{{20, "0.48,20,125"}, {16, "1e999"}, {5, "abc,25"}},
+         {{NotANumber, 5}, {NotFinite, 16}, {OutletAboveCurve, 20}},
          "数据项“abc”不是数值"},
-        {"cut short",
-         {{27, ""}, {26, "100"}},
-         {{Fault::RowsDisagree, 25}, {Fault::RowItems, 26}, {Fault::TooFewItems, 28}},
+        {{{27, ""}, {26, "100"}},
+         {{RowsDisagree, 25}, {RowItems, 26}, {TooFewItems, 28}},
          "个数与表格行数不符：KK2=2，泄流曲线应有2行，实有1行"},
     };
     for (const auto& c : cases) {
-        QStringList lines = soundCase();
+        QStringList lines = m4test::fullCaseLines();
         for (const Change& change : c.changes) {
-            if (change.insert)
-                lines.insert(change.line - 1, QString::fromUtf8(change.text));
-            else
-                lines[change.line - 1] = QString::fromUtf8(change.text);
+            if (!change.insert) lines.removeAt(change.line - 1); // replaced
+            lines.insert(change.line - 1, QString::fromUtf8(change.text));
         }
         const CaseCheck check = checkCaseBytes(caseBytes(lines), "M-4Dam.INT");
         Found found;
         for (const Failure& p : check.problems) found.emplace_back(p.fault, p.line);
-        EXPECT_EQ(found, c.found) << c.what;
-        const QString first = check.problems.empty() ? QString() : describe(check.problems[0]);
-        EXPECT_EQ(first.section(u'\n', 0, 0), QString::fromUtf8(c.says)) << c.what;
-        if (!check.problems.empty()) {
-            EXPECT_EQ(first.section(u'\n', 1),
-                      QStringLiteral("文件：M-4Dam.INT，第%1行").arg(c.found[0].second))
-                << c.what;
-        }
+        EXPECT_EQ(found, c.found) << c.says;
+        if (check.problems.empty() || c.found.empty()) continue;
+        const QString first = describe(check.problems[0]);
+        EXPECT_EQ(first.section(u'\n', 0, 0), QString::fromUtf8(c.says));
+        EXPECT_EQ(first.section(u'\n', 1),
+                  QStringLiteral("文件：M-4Dam.INT，第%1行").arg(c.found[0].second));
     }
 }
 
 TEST(CaseCheck, TheContinuityErrorIsANumberWhenTheRunStartsOnACurvePoint) {
-    QStringList lines = soundCase();
+    QStringList lines = m4test::fullCaseLines();
     lines[3] = QStringLiteral("-1e300,10"); // slope times width overflows: only touch its top
     lines[4] = QStringLiteral("100,1e9");
     lines[5] = QStringLiteral("120,1e9");
@@ -247,4 +192,3 @@ TEST(CaseCheck, TheContinuityErrorIsANumberWhenTheRunStartsOnACurvePoint) {
 }
 
 } // namespace
-} // namespace m4

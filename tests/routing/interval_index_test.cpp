@@ -9,7 +9,8 @@
 #include <limits>
 #include <random>
 
-namespace m4 {
+using namespace m4;
+
 namespace {
 
 using Ends = IntervalIndex::Ends;
@@ -31,25 +32,12 @@ double gridLevel(std::mt19937& g) {
     return 100 + 0.5 * std::uniform_int_distribution(0, 12)(g);
 }
 
-int uniformInt(std::mt19937& g, int lo, int hi) {
-    return std::uniform_int_distribution(lo, hi)(g);
-}
-
-// Each level exactly, one step either side of it, and levels far outside and undefined.
-std::vector<double> probesAround(const std::vector<double>& levels) {
-    const double inf = std::numeric_limits<double>::infinity();
-    std::vector<double> probes{-inf, inf, std::nan(""), 0, 1e6};
-    for (double v : levels) {
-        probes.insert(probes.end(),
-                      {v, std::nextafter(v, -inf), std::nextafter(v, inf), v + 0.25, v - 0.25});
-    }
-    return probes;
-}
-
 TEST(IntervalIndex, AgreesWithListScanOnAdversarialRanges) {
     std::mt19937 g(11);
+    const double inf = std::numeric_limits<double>::infinity();
     for (int round = 0; round < 400; ++round) {
-        Ranges rs(static_cast<std::size_t>(round % 40 == 0 ? 600 : uniformInt(g, 0, 12)));
+        Ranges rs(static_cast<std::size_t>(
+            round % 40 == 0 ? 600 : std::uniform_int_distribution(0, 12)(g)));
         std::vector<double> levels;
         for (auto& r : rs) {
             r = {gridLevel(g), gridLevel(g)};
@@ -65,7 +53,11 @@ TEST(IntervalIndex, AgreesWithListScanOnAdversarialRanges) {
             std::sort(highs.begin(), highs.end());
             for (std::size_t i = 0; i < rs.size(); ++i) rs[i] = {lows[i], highs[i]};
         }
-        const std::vector<double> probes = probesAround(levels);
+        // Each level exactly, one step either side of it, and levels far outside and undefined.
+        std::vector<double> probes{-inf, inf, std::nan(""), 0, 1e6};
+        for (double v : levels)
+            probes.insert(probes.end(),
+                          {v, std::nextafter(v, -inf), std::nextafter(v, inf), v + 0.25, v - 0.25});
         for (auto [ends, winner] : {std::pair{Ends::Closed, Winner::Last},
                                     {Ends::HalfOpen, Winner::Last},
                                     {Ends::HalfOpen, Winner::First}}) {
@@ -78,4 +70,3 @@ TEST(IntervalIndex, AgreesWithListScanOnAdversarialRanges) {
 }
 
 } // namespace
-} // namespace m4

@@ -2,8 +2,8 @@
 
 #include "startup/rtf_text.h"
 #include "startup/startup_files.h"
+#include "test_files.h"
 
-#include <QFile>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -19,15 +19,12 @@ TEST(StartupFilesTest, HelpTextIsTheBannerThenEachHelpFile) {
 
 TEST(StartupFilesTest, TextLinesAreReadAsGbkWithEitherLineEnd) {
     QTemporaryDir dir;
-    const auto write = [&](const QString& name, const QByteArray& bytes) {
-        QFile file(dir.filePath(name));
-        EXPECT_TRUE(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
-        return file.fileName();
-    };
-    const auto lines = m4::readTextLines(write("h.txt", "\xd6\xd0\xce\xc4\r\nplain\n\r\nlast"));
+    ASSERT_TRUE(m4test::writeFile(dir.filePath("h.txt"), "\xd6\xd0\xce\xc4\r\nplain\n\r\nlast"));
+    ASSERT_TRUE(m4test::writeFile(dir.filePath("bad.txt"), "ok\xff\xff"));
+    const auto lines = m4::readTextLines(dir.filePath("h.txt"));
     ASSERT_TRUE(lines.ok());
     EXPECT_EQ(*lines, (QStringList{"中文", "plain", "", "last"}));
-    EXPECT_FALSE(m4::readTextLines(write("bad.txt", "ok\xff\xff")).ok());
+    EXPECT_FALSE(m4::readTextLines(dir.filePath("bad.txt")).ok());
     const auto missing = m4::readTextLines(dir.filePath("none.txt"));
     ASSERT_FALSE(missing.ok());
     EXPECT_EQ(missing.failure().fault, m4::Fault::FileMissing);

@@ -19,21 +19,17 @@ def items_of(text):
         rest = line
         while True:
             rest = rest.lstrip(' \t')
-            if rest.startswith('"'):
-                end = rest.find('"', 1)
-                item = rest[1:end] if end >= 0 else rest[1:]
-                after = rest[end + 1:] if end >= 0 else ''
-                comma = after.find(',')
-                yield item
-                if comma < 0:
-                    break
-                rest = after[comma + 1:]
-                continue
             comma = rest.find(',')
+            if rest.startswith('"'):
+                # A quoted item ends at its closing quote; what follows it up to a comma is dropped.
+                end = rest.find('"', 1)
+                end = len(rest) if end < 0 else end
+                yield rest[1:end]
+                comma = rest.find(',', end)
+            else:
+                yield rest if comma < 0 else rest[:comma]
             if comma < 0:
-                yield rest
                 break
-            yield rest[:comma]
             rest = rest[comma + 1:]
 
 
@@ -55,21 +51,13 @@ def read_case(path):
     c['QL'] = [nxt() for _ in range(J + 1)]
     for key in ('ZM', 'Z0', 'Q0', 'W', 'QA'):
         c[key] = nxt()
-    c['tunnels'] = [[nxt() for _ in range(8)] for _ in range(int(nxt()))]
-    c['spillways'] = [[nxt() for _ in range(3)] for _ in range(int(nxt()))]
-    c['orifices'] = [[nxt() for _ in range(6)] for _ in range(int(nxt()))]
-    c['varspill'] = [[nxt() for _ in range(5)] for _ in range(int(nxt()))]
-    c['table'] = [[nxt() for _ in range(2)] for _ in range(int(nxt()))]
+    for key, width in (('tunnels', 8), ('spillways', 3), ('orifices', 6), ('varspill', 5), ('table', 2)):
+        c[key] = [[nxt() for _ in range(width)] for _ in range(int(nxt()))]
     return c
 
 
-def cube(h):
-    return h * h * h
-
-
-def root(x):
-    # A negative head gives no discharge.
-    return math.sqrt(x) if x >= 0 else None
+cube = lambda h: h * h * h
+root = lambda x: math.sqrt(x) if x >= 0 else None  # a negative head gives no discharge
 
 
 def flows(c, Z):
@@ -82,9 +70,7 @@ def flows(c, Z):
         else:
             r = root(19.62 * ((Z - C11) - A11))
             q = 0.0 if r is None else M11 * B11 * A11 * r
-        if q > GM:
-            q = GM
-        tun = tun + q
+        tun = tun + min(q, GM)  # never more than the gate lets through
     spi = 0.0
     for M2, B2, C2 in c['spillways']:
         q = M2 * B2 * math.sqrt(19.62 * cube(Z - C2)) if Z > C2 else 0.0
@@ -132,8 +118,6 @@ def route(c):
         return ((Qin - total) / F) / 10000
 
     QL, T = c['QL'], c['T']
-    Z = [c['Z0']]
-    Q = [c['Q0']]
     records = []
     Zs = c['Z0']
     for i in range(1, len(QL)):
@@ -146,8 +130,6 @@ def route(c):
         Zn = Zs + (k1 + 2 * k2 + 2 * k3 + k4) / 6
         if Zn < c['ZM']:
             Zs = c['ZM']
-            Z.append(c['ZM'])
-            Q.append(QL[i])
             records.append(dict(held=True, level=c['ZM'], inflow=QL[i], total=QL[i], cap=state['cap']))
             continue
         Zs = Zn
@@ -156,18 +138,14 @@ def route(c):
         if total > c['QA']:
             total = c['QA']
             state['cap'] = True
-        Z.append(Zn)
-        Q.append(total)
         records.append(dict(held=False, level=round2(Zn), inflow=QL[i], tun=tun, spi=spi,
                             ori=ori, var=var, oth=oth, total=total, cap=state['cap']))
-    return Z, Q, records
+    return records
 
 
 def using2(x, n):
     text = str(Decimal(x).quantize(Decimal('0.01'), rounding=ROUND_HALF_UP))
-    if text in ('-0.00',):
-        text = '0.00'
-    return ((' ' * 15) + text)[-n:]
+    return ((' ' * 15) + ('0.00' if text == '-0.00' else text))[-n:]
 
 
 def using(x, n):
@@ -192,8 +170,7 @@ def numitem(x):
 
 class Report:
     def __init__(self):
-        self.lines = []
-        self.cur = ''
+        self.lines, self.cur = [], ''
 
     def put(self, *parts):
         for p in parts:
@@ -208,7 +185,7 @@ class Report:
         self.cur = ''
 
 
-def report(c, Z, Q, records, shown):
+def report(c, records, shown):
     r = Report()
     r.end('文件：' + shown)
     r.end()
@@ -222,8 +199,7 @@ def report(c, Z, Q, records, shown):
     r.end()
     r.end(' 工程名:', c['name'], '   频率:', c['freq'])
     r.end(' ')
-    K = len(c['curve'])
-    r.end(' 水位~水面面积关系曲线结点数 K=', numitem(round2(K)))
+    r.end(' 水位~水面面积关系曲线结点数 K=', numitem(round2(len(c['curve']))))
     r.end(' 水位(米) 水面面积(万平方米)   水位(米) 水面面积(万平方米)')
     r.end('     ZP            F               ZP            F')
     for i, (zp, f) in enumerate(c['curve'], start=1):
@@ -233,8 +209,7 @@ def report(c, Z, Q, records, shown):
             r.end(using2(zp, 15), using2(f, 15))
     r.end()
     r.end(' ')
-    J = len(c['QL']) - 1
-    r.end(' 洪水过程时段数', 35, 'J=', numitem(round2(J)))
+    r.end(' 洪水过程时段数', 35, 'J=', numitem(round2(len(c['QL']) - 1)))
     r.end(' 时段间隔(秒)', 37, 'T=', numitem(round2(c['T'])))
     r.end(' 洪水过程(立方米/秒):')
     for i, q in enumerate(c['QL']):
@@ -250,52 +225,34 @@ def report(c, Z, Q, records, shown):
         r.end(label, stop, key, numitem(round2(c[val])))
     r.end(' ')
     r.end(' ')
-    G0 = len(c['tunnels'])
-    r.end(' 泄洪洞个数', 37, 'G0=', numitem(round2(G0)))
-    if G0:
-        r.end(' 进口宽    进口高  进口高程   流量系数   闸门宽    闸门高 闸门底高程 限泄流量 ')
-        r.end('  (米)      (米)     (米)' + ' ' * 17 + '(米)      (米)     (米)  (立方米/秒)')
-        r.end('   B1        A1       C1        M11       B11       A11       C11      GM     ')
-        for t in c['tunnels']:
-            r.end(using2(t[0], 6), *[using2(v, 10) for v in t[1:]])
+    sections = (
+        (' 泄洪洞个数', 37, 'G0=', 'tunnels', (6,) + (10,) * 7, '',
+         (' 进口宽    进口高  进口高程   流量系数   闸门宽    闸门高 闸门底高程 限泄流量 ',
+          '  (米)      (米)     (米)' + ' ' * 17 + '(米)      (米)     (米)  (立方米/秒)',
+          '   B1        A1       C1        M11       B11       A11       C11      GM     ')),
+        (' 溢洪道数', 38, 'H0=', 'spillways', (8, 10, 10), ' ',
+         (' 流量系数   底宽(米)  底高程(米)', '    M2         B2        C2')),
+        (' 变宽变高的泄流孔状况数', 31, 'KK1=', 'orifices', (10, 13, 11, 11, 11, 11), ' ',
+         (' 下限水位(米) 上限水位(米) 闸门宽(米) 开启高(米) 流量系数 闸底高程(米)',
+          '      ZZ1          ZZ2         BB         AA         MM         VV')),
+        (' 变宽的溢洪道状况数', 33, 'KK0=', 'varspill', (10, 13, 11, 11, 11), ' ',
+         (' 下限水位(米) 上限水位(米)  流量系数  闸孔宽(米) 闸底高程(米)',
+          '      ZZ3          ZZ4         MM         DD         EE         VV')),
+        (' 其它泄流方式,水位～泄流量曲线点数', 26, 'KK2=', 'table', (11, 11), '',
+         (' 水库水位(米)  下泄流量(立方米/秒)', '       ZZ0         QQ')))
+    for label, stop, key, rows, widths, after, heads in sections:
+        r.end(label, stop, key, numitem(round2(len(c[rows]))))
+        for line in heads if c[rows] else ():
+            r.end(line)
+        for row in c[rows]:
+            r.end(*[using2(v, w) for v, w in zip(row, widths)])
+        r.end(after)
     r.end()
-    H0 = len(c['spillways'])
-    r.end(' 溢洪道数', 38, 'H0=', numitem(round2(H0)))
-    if H0:
-        r.end(' 流量系数   底宽(米)  底高程(米)')
-        r.end('    M2         B2        C2')
-        for s in c['spillways']:
-            r.end(using2(s[0], 8), using2(s[1], 10), using2(s[2], 10))
-    r.end(' ')
-    KK1 = len(c['orifices'])
-    r.end(' 变宽变高的泄流孔状况数', 31, 'KK1=', numitem(round2(KK1)))
-    if KK1:
-        r.end(' 下限水位(米) 上限水位(米) 闸门宽(米) 开启高(米) 流量系数 闸底高程(米)')
-        r.end('      ZZ1          ZZ2         BB         AA         MM         VV')
-        for o in c['orifices']:
-            r.end(using2(o[0], 10), using2(o[1], 13), *[using2(v, 11) for v in o[2:]])
-    r.end(' ')
-    KK0 = len(c['varspill'])
-    r.end(' 变宽的溢洪道状况数', 33, 'KK0=', numitem(round2(KK0)))
-    if KK0:
-        r.end(' 下限水位(米) 上限水位(米)  流量系数  闸孔宽(米) 闸底高程(米)')
-        r.end('      ZZ3          ZZ4         MM         DD         EE         VV')
-        for v in c['varspill']:
-            r.end(using2(v[0], 10), using2(v[1], 13), *[using2(x, 11) for x in v[2:]])
-    r.end(' ')
-    KK2 = len(c['table'])
-    r.end(' 其它泄流方式,水位～泄流量曲线点数', 26, 'KK2=', numitem(round2(KK2)))
-    if KK2:
-        r.end(' 水库水位(米)  下泄流量(立方米/秒)')
-        r.end('       ZZ0         QQ')
-        for p in c['table']:
-            r.end(using2(p[0], 11), using2(p[1], 11))
-    r.end(); r.end()
     r.end(30, '二.计算结果:')
     r.end()
     r.end(' 时段  水位     河道    泄洪洞   溢洪道   泄流孔   变宽溢    其它     下泄')
     r.end(' ' * 15 + '来水量    流量     流量     流量    洪流量   泄流量   总流量')
-    no_outlets = G0 == 0 and H0 == 0 and KK1 == 0 and KK0 == 0
+    no_outlets = not (c['tunnels'] or c['spillways'] or c['orifices'] or c['varspill'])
     flag = False
     for i, rec in enumerate(records, start=1):
         flag = flag or rec['cap']
@@ -313,13 +270,8 @@ def report(c, Z, Q, records, shown):
     return ''.join(line + '\r\n' for line in r.lines)
 
 
-def main():
+if __name__ == '__main__':
     path, folder = sys.argv[1], sys.argv[2]
     name = path.replace('\\', '/').split('/')[-1]
     c = read_case(path)
-    Z, Q, records = route(c)
-    sys.stdout.buffer.write(report(c, Z, Q, records, folder + '/' + name[:-4] + '.out').encode('gbk'))
-
-
-if __name__ == '__main__':
-    main()
+    sys.stdout.buffer.write(report(c, route(c), folder + '/' + name[:-4] + '.out').encode('gbk'))
