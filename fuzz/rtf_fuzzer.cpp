@@ -37,8 +37,7 @@ extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const QByteArray rtf = m4::fuzz::inputBytes(data, size);
     const std::vector<m4::RtfRun> runs = m4::parseRtf(rtf);
-    QString text;
-    QString expected; // as a document holds it: every line end a paragraph separator
+    QString text, expected; // expected as a document holds it: every line end a paragraph separator
     for (const m4::RtfRun& run : runs) {
         check(!run.text.isEmpty(), "no empty runs");
         text += run.text;

@@ -62,9 +62,8 @@ const std::vector<double> kQL{100, 300, 200}, kZ{99, 102, 101}, kQ{150, 250, 120
 TEST(ChartGeometry, TextsAndScales) {
     std::vector<double> QL, Z, Q;
     for (int i = 0; i <= 10; ++i) {
-        QL.push_back(100 + 10 * std::min(i, 10 - i));
-        Q.push_back(100 + 6 * std::min(i, 10 - i));
-        Z.push_back(100 + 0.1 * std::min(i, 10 - i));
+        const int h = std::min(i, 10 - i); // rising to period 5, then falling
+        QL.push_back(100 + 10 * h), Q.push_back(100 + 6 * h), Z.push_back(100 + 0.1 * h);
     }
     const ChartGeometry g = chartOf(QL, Z, Q, 100, "/data/M-4洪水.bmp");
     EXPECT_EQ(textsOf(g),

@@ -54,7 +54,6 @@ TEST(ReadFile, ReadsWhatTheFileHoldsWhateverItsSizeSaysUpToTheLimit) {
     const Expected<QByteArray> status =
         readRegularFile(Fault::FileUnreadable, "/proc/self/maps", 1 << 20);
     ASSERT_TRUE(status.ok());
-    EXPECT_GT(status.value().size(), 1000);
     EXPECT_EQ(status.value().count('\n'), m4test::fileBytes("/proc/self/maps").count('\n'));
     QTemporaryDir dir;
     const QString path = dir.filePath("ten");
