@@ -79,7 +79,7 @@ TEST(CaseCheck, StepDoublingEstimatesTheErrorOfTheAnalyticReservoir) {
 
 struct Change {
     int line;         ///< 1-based line of the sound case
-    const char* text; ///< its new text, or the line put before it
+    const char* text; ///< its new text, or the line put before it; none removes the line
     bool insert = false;
 };
 
@@ -135,6 +135,10 @@ TEST(CaseCheck, EveryProblemAtOnceWithItsLineAndMessage) {
         {{{12, "250", true}},
          {{RowsDisagree, 7}, {TunnelsAbove10, 17}},
          "个数与表格行数不符：J=2，洪水过程应有3行，实有4行"},
+        // Without tunnels the hydrograph runs up to the spillway row instead.
+        {{{18, nullptr}, {17, "0"}, {12, "250", true}},
+         {{RowsDisagree, 7}, {TunnelsAbove10, 17}},
+         "个数与表格行数不符：J=2，洪水过程应有3行，实有4行"},
         // No tunnels: a row of three values after two counts is taken for the next table's.
         {{{18, "0"}, {17, "0"}},
          {{RowItems, 20}, {RowItems, 22}, {RowItems, 24}, {TrailingLines, 25}, {TooFewItems, 28}},
@@ -162,8 +166,8 @@ TEST(CaseCheck, EveryProblemAtOnceWithItsLineAndMessage) {
     for (const auto& c : cases) {
         QStringList lines = m4test::fullCaseLines();
         for (const Change& change : c.changes) {
-            if (!change.insert) lines.removeAt(change.line - 1); // replaced
-            lines.insert(change.line - 1, QString::fromUtf8(change.text));
+            if (!change.insert) lines.removeAt(change.line - 1); // replaced or removed
+            if (change.text) lines.insert(change.line - 1, QString::fromUtf8(change.text));
         }
         const CaseCheck check = checkCaseBytes(caseBytes(lines), "M-4Dam.INT");
         Found found;
