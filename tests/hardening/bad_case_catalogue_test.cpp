@@ -18,9 +18,6 @@
 namespace m4::hardening {
 namespace {
 
-constexpr const char* kCaseName = "M-4Case.INT";
-constexpr const char* kCleanCase = "hardening/M-4Full.INT";
-
 struct BadCase {
     const char* file;
     std::optional<Fault> fault; ///< nullopt: the run succeeds with the clean case's report
@@ -99,7 +96,7 @@ TEST_P(BadCaseCatalogue, RunGivesItsMessageAndWritesNothingAndTheLoaderAgrees) {
     // The window's loader: a file of shifted items may fail it otherwise than the run.
     EXPECT_EQ(parseCaseText(bytes, badFile(entry)).ok(), !entry.loaderRefuses);
     if (!entry.fault) {
-        const RunFiles clean = runGoodCase(dir.path(), kCaseName, testData(kCleanCase));
+        const RunFiles clean = runGoodCase(dir.path(), kCaseName);
         ASSERT_TRUE(writeBytes(casePath, bytes));
         const Expected<RunOutcome> run = runCaseFile(requestFor(dir.path(), kCaseName));
         ASSERT_TRUE(run.ok()) << describe(run.failure()).toStdString();

@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFile>
 
+#include <gtest/gtest-spi.h>
 #include <gtest/gtest.h>
 
 #include <sys/wait.h>
@@ -17,9 +18,7 @@
 namespace m4::hardening {
 namespace {
 
-constexpr unsigned kChildSeconds = 60;  ///< time a forked child gets before it is killed
-constexpr int kSmallChartWidthPx = 160; ///< pixels of the charts of these tests
-constexpr int kSmallChartHeightPx = 80;
+constexpr unsigned kChildSeconds = 60; ///< time a forked child gets before it is killed
 
 } // namespace
 
@@ -39,30 +38,22 @@ QStringList folderEntries(const QString& folder) {
 }
 
 RunRequest requestFor(const QString& folder, const QString& caseFileName) {
-    RunRequest request;
-    request.casePath = folder;
-    request.caseFileName = caseFileName;
-    request.chartSize = QSize(kSmallChartWidthPx, kSmallChartHeightPx);
-    return request;
+    return RunRequest{folder, caseFileName, QSize(160, 80)};
 }
 
-RunFiles runGoodCase(const QString& folder, const QString& caseFileName,
-                     const QString& sourceCase) {
-    RunFiles files;
-    const QString casePath = joinPath(folder, caseFileName);
-    if (!writeBytes(casePath, m4test::fileBytes(sourceCase))) {
-        ADD_FAILURE() << "cannot copy " << sourceCase.toStdString();
-        return files;
-    }
+bool placeCase(const QString& path, const char* dataFile) {
+    return writeBytes(path, m4test::fileBytes(testData(QString::fromUtf8(dataFile))));
+}
+
+RunFiles runGoodCase(const QString& folder, const QString& caseFileName) {
+    EXPECT_TRUE(placeCase(joinPath(folder, caseFileName)));
     const Expected<RunOutcome> run = runCaseFile(requestFor(folder, caseFileName));
     if (!run) {
         ADD_FAILURE() << "the good case does not run: " << describe(run.failure()).toStdString();
-        return files;
+        return {};
     }
     EXPECT_FALSE(run->laterFailure) << failureText(run->laterFailure).toStdString();
-    files.reportPath = run->reportPath;
-    files.bitmapPath = run->bitmapPath;
-    return filesNow(files);
+    return filesNow({run->reportPath, run->bitmapPath, {}, {}});
 }
 
 RunFiles filesNow(const RunFiles& earlier) {
@@ -81,33 +72,33 @@ QString inChild(const std::function<QString()>& body) {
     if (pipe(fds) != 0) return QStringLiteral("no pipe");
     const pid_t pid = fork();
     if (pid < 0) return QStringLiteral("no fork");
+    QFile pipeEnd;
     if (pid == 0) {
-        close(fds[0]);
         alarm(kChildSeconds);
         QByteArray out;
         // An exception must not unwind into the test framework: the child would go on running
         // the parent's tests.
+        testing::TestPartResultArray failures;
         try {
+            const testing::ScopedFakeTestPartResultReporter reporter(
+                testing::ScopedFakeTestPartResultReporter::INTERCEPT_ALL_THREADS, &failures);
             out = body().toUtf8();
         } catch (const std::exception& e) {
             out = QByteArray("child threw ") + e.what();
         }
-        qsizetype written = 0;
-        while (written < out.size()) {
-            const ssize_t n =
-                write(fds[1], out.constData() + written, static_cast<size_t>(out.size() - written));
-            if (n <= 0) break;
-            written += n;
+        for (int i = 0; i < failures.size(); ++i) {
+            const testing::TestPartResult& failure = failures.GetTestPartResult(i);
+            out += "line " + QByteArray::number(failure.line_number()) + ": " + failure.message() +
+                   '\n';
         }
-        close(fds[1]);
+        if (pipeEnd.open(fds[1], QIODevice::WriteOnly | QIODevice::Unbuffered)) pipeEnd.write(out);
         // No destructors, no atexit handlers: they belong to the parent.
         _exit(0);
     }
     close(fds[1]);
-    QByteArray out;
-    char chunk[4096];
-    for (ssize_t n; (n = read(fds[0], chunk, sizeof chunk)) > 0;) out.append(chunk, n);
-    close(fds[0]);
+    pipeEnd.open(fds[0], QIODevice::ReadOnly, QFileDevice::AutoCloseHandle);
+    const QByteArray out = pipeEnd.readAll();
+    pipeEnd.close();
     int status = 0;
     waitpid(pid, &status, 0);
     if (WIFSIGNALED(status))

@@ -13,6 +13,10 @@
 
 namespace m4::hardening {
 
+inline constexpr const char* kCaseName = "M-4Case.INT";
+inline constexpr const char* kCleanCase = "hardening/M-4Full.INT";
+inline constexpr const char* kOtherCase = "hardening/M-4Held.INT";
+
 /// A file of the test data, by its path below tests/data.
 QString testData(const QString& relativePath);
 
@@ -33,9 +37,12 @@ struct RunFiles {
 /// The chart of these tests is small: its pixels do not matter here, only that it is written.
 RunRequest requestFor(const QString& folder, const QString& caseFileName);
 
-/// Copies the case file into the folder under the name, runs it and returns what it wrote;
+/// Copies a case of the test data to path; false when that fails.
+bool placeCase(const QString& path, const char* dataFile = kCleanCase);
+
+/// Copies the clean case into the folder under the name, runs it and returns what it wrote;
 /// fails the calling test when the run does not succeed.
-RunFiles runGoodCase(const QString& folder, const QString& caseFileName, const QString& sourceCase);
+RunFiles runGoodCase(const QString& folder, const QString& caseFileName);
 
 /// Reads the report and chart again from the paths of an earlier run.
 RunFiles filesNow(const RunFiles& earlier);
@@ -43,8 +50,9 @@ RunFiles filesNow(const RunFiles& earlier);
 /// The text of a failure, or of the absence of one, for test messages.
 QString failureText(const std::optional<Failure>& failure);
 
-/// Runs body in a forked child and returns what it wrote, or a text saying how the child died.
-/// The child has 60 s; a child that hangs is killed.
+/// Runs body in a forked child and returns what it wrote followed by the failures of the checks
+/// it made, or a text saying how the child died. The child has 60 s; a child that hangs is
+/// killed.
 QString inChild(const std::function<QString()>& body);
 
 } // namespace m4::hardening
