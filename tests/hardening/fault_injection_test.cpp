@@ -12,7 +12,6 @@
 #include "hardening_support.h"
 
 #include "case/case_file.h"
-#include "case/file_names.h"
 #include "fault_shim.h"
 
 #include <QDir>
@@ -27,7 +26,6 @@
 #include <sys/mount.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <cerrno>
 #include <csignal>
@@ -49,11 +47,8 @@ void fillDisk(const QString& folder, qint64 leaveFree) {
     EXPECT_TRUE(leaveFree == 0 || writeBytes(reserve, QByteArray(leaveFree, 'r')));
     QFile filler(joinPath(folder, QStringLiteral(".filler")));
     EXPECT_TRUE(filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
-    const QByteArray page(4096, 'f');
-    while (filler.write(page) == page.size()) {
-    }
-    while (filler.write("f", 1) == 1) {
-    }
+    for (const QByteArray& chunk : {QByteArray(4096, 'f'), QByteArray(1, 'f')})
+        while (filler.write(chunk) == chunk.size()) continue;
     filler.close();
     QFile::remove(reserve);
 }
@@ -90,9 +85,12 @@ enum class Spoil {
     Call,           ///< a system call on the file fails (fault_shim.h)
 };
 
-/// A system call that fails, with its error.
-struct FailingCall {
-    const char* name = nullptr;
+struct Spoiling {
+    Spoil spoil;
+    const char* target; ///< the file written: the case saved, or a run's report or chart
+    qint64 bytes = 0;   ///< left free on the disk, or the file-size limit
+    const char* reason = "";
+    const char* call = nullptr; ///< fails with error; a short write comes before the failing one
     int error = 0;
 };
 
@@ -100,8 +98,8 @@ struct FailingCall {
 /// over the case (target ".INT") or run. The file that fails keeps its previous bytes and is
 /// named in the message with the reason, no stray file is left, and a report that can be
 /// written is, without the run claiming its chart.
-QString spoilThenWrite(const QString& folder, Spoil spoil, qint64 bytes, const QString& target,
-                       const QString& reason, FailingCall call) {
+QString spoilThenWrite(const QString& folder, const Spoiling& c) {
+    const QString target = QString::fromLatin1(c.target);
     const QString casePath = joinPath(folder, kCaseName);
     const QString path = joinPath(folder, QStringLiteral("M-4Case") + target);
     const bool save = target == QLatin1String(".INT");
@@ -109,10 +107,10 @@ QString spoilThenWrite(const QString& folder, Spoil spoil, qint64 bytes, const Q
     const RunFiles good = runGoodCase(folder, kCaseName);
     // The other case: a run that did write would change both files.
     EXPECT_TRUE(save || placeCase(casePath, kOtherCase));
-    const rlimit limit{static_cast<rlim_t>(bytes), static_cast<rlim_t>(bytes)};
-    switch (spoil) {
+    const rlimit limit{static_cast<rlim_t>(c.bytes), static_cast<rlim_t>(c.bytes)};
+    switch (c.spoil) {
     case Spoil::Disk:
-        fillDisk(folder, bytes);
+        fillDisk(folder, c.bytes);
         break;
     case Spoil::ReadOnly:
         EXPECT_EQ(mount("tmpfs", folder.toLocal8Bit().constData(), "tmpfs", MS_REMOUNT | MS_RDONLY,
@@ -127,8 +125,7 @@ QString spoilThenWrite(const QString& folder, Spoil spoil, qint64 bytes, const Q
         EXPECT_TRUE(QFile::remove(path) && QDir().mkdir(path));
         break;
     case Spoil::Call:
-        m4InjectFault(call.name, call.error,
-                      QFile::encodeName(QFileInfo(path).fileName()).constData());
+        m4InjectFault(c.call, c.error, QFile::encodeName(QFileInfo(path).fileName()).constData());
         break;
     }
     const RunFiles before = filesNow(good);
@@ -151,7 +148,8 @@ QString spoilThenWrite(const QString& folder, Spoil spoil, qint64 bytes, const Q
                                        : Fault::ReportNotWritten;
     const QString text = failureText(failure);
     EXPECT_TRUE(failure && failure->fault == expected) << text.toStdString();
-    EXPECT_TRUE(text.contains(path) && text.contains(reason)) << text.toStdString();
+    EXPECT_TRUE(text.contains(path) && text.contains(QString::fromUtf8(c.reason)))
+        << text.toStdString();
     const RunFiles after = filesNow(before);
     EXPECT_EQ(m4test::fileBytes(casePath), caseBefore) << "the case is unchanged";
     EXPECT_EQ(after.report != before.report, chartOnly) << "report written or kept";
@@ -161,13 +159,7 @@ QString spoilThenWrite(const QString& folder, Spoil spoil, qint64 bytes, const Q
 }
 
 TEST(WriteFaults, ThePreviousFileStaysAndTheFailureNamesItAndWhy) {
-    const struct {
-        Spoil spoil;
-        const char* target; ///< the file written: the case saved, or a run's report or chart
-        qint64 bytes = 0;
-        const char* reason = "";
-        FailingCall call = {}; ///< a short write comes before the failing one
-    } cases[] = {
+    const Spoiling cases[] = {
         {Spoil::Disk, ".INT"},
         {Spoil::ReadOnly, ".INT"},
         {Spoil::SizeLimit, ".INT", kLimitBelowCase},
@@ -177,24 +169,18 @@ TEST(WriteFaults, ThePreviousFileStaysAndTheFailureNamesItAndWhy) {
         {Spoil::SizeLimit, ".out", kLimitBelowCase, "写入出错，文件超过允许的大小"},
         {Spoil::SizeLimit, ".bmp", kLimitBelowChart},
         {Spoil::FolderInTheWay, ".out"},
-        {Spoil::Call,
-         ".out",
-         0,
-         "未能存入磁盘，输入/输出错误（磁盘或设备故障），原文件未变",
-         {"fdatasync", EIO}},
-        {Spoil::Call, ".bmp", 0, "未能存入磁盘，磁盘空间不足，原文件未变", {"fdatasync", ENOSPC}},
-        {Spoil::Call, ".INT", 0, "未能存入磁盘，输入/输出错误", {"fdatasync", EIO}},
-        {Spoil::Call, ".out", 0, "写入出错，磁盘空间不足，原文件未变", {"write", ENOSPC}},
-        {Spoil::Call, ".out", 0, "新文件未能替换原文件，输入/输出错误", {"renameat", EIO}},
+        {Spoil::Call, ".out", 0, "未能存入磁盘，输入/输出错误（磁盘或设备故障），原文件未变",
+         "fdatasync", EIO},
+        {Spoil::Call, ".bmp", 0, "未能存入磁盘，磁盘空间不足，原文件未变", "fdatasync", ENOSPC},
+        {Spoil::Call, ".INT", 0, "未能存入磁盘，输入/输出错误", "fdatasync", EIO},
+        {Spoil::Call, ".out", 0, "写入出错，磁盘空间不足，原文件未变", "write", ENOSPC},
+        {Spoil::Call, ".out", 0, "新文件未能替换原文件，输入/输出错误", "renameat", EIO},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << "spoil " << static_cast<int>(c.spoil) << " "
-                                        << (c.call.name ? c.call.name : "") << c.target);
+                                        << (c.call ? c.call : "") << c.target);
         QTemporaryDir dir;
-        const auto body = [&] {
-            return spoilThenWrite(dir.path(), c.spoil, c.bytes, c.target,
-                                  QString::fromUtf8(c.reason), c.call);
-        };
+        const auto body = [&] { return spoilThenWrite(dir.path(), c); };
         const bool disk = c.spoil == Spoil::Disk || c.spoil == Spoil::ReadOnly;
         expectChildClean(disk ? onTmpfs(dir.path(), body) : inChild(body));
     }

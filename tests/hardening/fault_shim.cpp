@@ -28,20 +28,12 @@ std::string pathOf(int fd) {
     return n > 0 ? target.substr(0, static_cast<std::size_t>(n)) : std::string();
 }
 
-std::string pathAt(int dirfd, const char* name) {
-    if (name[0] == '/' || dirfd == AT_FDCWD) return name;
-    return pathOf(dirfd) + '/' + name;
-}
-
 /// What the call does now: -1 it goes ahead, 0 it writes short, otherwise the errno to fail
 /// with. Kills the process when asked to.
-int verdict(const char* call, const std::string& path, const std::string& otherPath = {}) {
+int verdict(const char* call, const std::string& path) {
     if (!armed) return -1;
     const std::lock_guard<std::mutex> guard(lock);
-    const auto hits = [](const std::string& p) {
-        return !p.empty() && p.find(armedPathPart) != std::string::npos;
-    };
-    if (armedCall != call || !(hits(path) || hits(otherPath))) return -1;
+    if (armedCall != call || path.find(armedPathPart) == std::string::npos) return -1;
     if (armedError == 0) raise(SIGKILL);
     if (armedCall == "write" && !shortWriteDone) return shortWriteDone = true, 0;
     return armedError;
@@ -88,8 +80,6 @@ int fsync(int fd) {
 
 int renameat(int oldDir, const char* oldName, int newDir, const char* newName) noexcept {
     static auto* next = real<int(int, const char*, int, const char*)>("renameat");
-    const int v =
-        armed ? verdict("renameat", pathAt(oldDir, oldName), pathAt(newDir, newName)) : -1;
-    return failOr(v, next, oldDir, oldName, newDir, newName);
+    return failOr(verdict("renameat", newName), next, oldDir, oldName, newDir, newName);
 }
 }
