@@ -5,7 +5,6 @@
 #include "hardening_support.h"
 
 #include "case/case_file.h"
-#include "case/file_names.h"
 #include "routing/case_check.h"
 
 #include <QTemporaryDir>
@@ -17,9 +16,6 @@
 
 namespace m4::hardening {
 namespace {
-
-constexpr const char* kCaseName = "M-4Case.INT";
-constexpr const char* kCleanCase = "hardening/M-4Full.INT";
 
 struct BadCase {
     const char* file;
@@ -85,8 +81,8 @@ const BadCase kCatalogue[] = {
     {"extra-items", {}, "", 0, false},
 };
 
-QString badFile(const BadCase& entry) {
-    return testData(QStringLiteral("bad/%1.INT").arg(QLatin1String(entry.file)));
+QString badFile(const char* name) {
+    return testData(QStringLiteral("bad/%1.INT").arg(QLatin1String(name)));
 }
 
 class BadCaseCatalogue : public testing::TestWithParam<BadCase> {};
@@ -95,11 +91,11 @@ TEST_P(BadCaseCatalogue, RunGivesItsMessageAndWritesNothingAndTheLoaderAgrees) {
     const BadCase& entry = GetParam();
     QTemporaryDir dir;
     const QString casePath = joinPath(dir.path(), kCaseName);
-    const QByteArray bytes = m4test::fileBytes(badFile(entry));
+    const QByteArray bytes = m4test::fileBytes(badFile(entry.file));
     // The window's loader: a file of shifted items may fail it otherwise than the run.
-    EXPECT_EQ(parseCaseText(bytes, badFile(entry)).ok(), !entry.loaderRefuses);
+    EXPECT_EQ(parseCaseText(bytes, badFile(entry.file)).ok(), !entry.loaderRefuses);
     if (!entry.fault) {
-        const RunFiles clean = runGoodCase(dir.path(), kCaseName, testData(kCleanCase));
+        const RunFiles clean = runGoodCase(dir.path(), kCaseName);
         ASSERT_TRUE(writeBytes(casePath, bytes));
         const Expected<RunOutcome> run = runCaseFile(requestFor(dir.path(), kCaseName));
         ASSERT_TRUE(run.ok()) << describe(run.failure()).toStdString();
@@ -118,9 +114,7 @@ TEST_P(BadCaseCatalogue, RunGivesItsMessageAndWritesNothingAndTheLoaderAgrees) {
     EXPECT_EQ(failure.fault, *entry.fault) << message.toStdString();
     EXPECT_TRUE(message.contains(QString::fromUtf8(entry.message)))
         << message.toStdString() << "\nexpected to contain " << entry.message;
-    if (entry.line > 0) {
-        EXPECT_EQ(failure.line, entry.line) << message.toStdString();
-    }
+    EXPECT_EQ(entry.line > 0 ? failure.line : 0, entry.line) << message.toStdString();
     EXPECT_TRUE(message.contains(casePath)) << message.toStdString();
     for (const char* earlier : {"M-4Case.out", "M-4Case.bmp"})
         EXPECT_EQ(m4test::fileBytes(joinPath(dir.path(), earlier)), "earlier");
@@ -135,8 +129,7 @@ TEST_P(BadCaseCatalogue, RunGivesItsMessageAndWritesNothingAndTheLoaderAgrees) {
 INSTANTIATE_TEST_SUITE_P(Files, BadCaseCatalogue, testing::ValuesIn(kCatalogue),
                          [](const testing::TestParamInfo<BadCase>& param) {
                              std::string name = param.param.file;
-                             for (char& c : name)
-                                 if (c == '-') c = '_';
+                             std::replace(name.begin(), name.end(), '-', '_');
                              return name;
                          });
 
@@ -144,17 +137,13 @@ INSTANTIATE_TEST_SUITE_P(Files, BadCaseCatalogue, testing::ValuesIn(kCatalogue),
 // cannot be saved: the run could not hold it. Ten of each can.
 TEST(BadCaseCatalogue, OutletCountsAboveTenLoadButAreNotSaved) {
     for (const char* file : {"tunnels-11", "spillways-12"}) {
-        const QString path = testData(QStringLiteral("bad/%1.INT").arg(QLatin1String(file)));
-        const Expected<CaseText> loaded = parseCaseText(m4test::fileBytes(path), path);
-        ASSERT_TRUE(loaded.ok()) << file;
-        const std::optional<SaveProblem> problem = checkForSave(*loaded);
-        ASSERT_TRUE(problem.has_value()) << file;
-        EXPECT_EQ(problem->kind, SaveProblem::Kind::CountInvalid) << file;
-        CaseText ten = *loaded;
-        const int table = problem->table;
-        ten.fields[static_cast<std::size_t>(problem->field)] = QStringLiteral("10");
-        ten.resizeTable(table, 10);
-        EXPECT_FALSE(checkForSave(ten).has_value()) << file;
+        const QString path = badFile(file);
+        CaseText text = parseCaseText(m4test::fileBytes(path), path).value();
+        const std::optional<SaveProblem> problem = checkForSave(text);
+        ASSERT_TRUE(problem && problem->kind == SaveProblem::Kind::CountInvalid) << file;
+        text.fields[static_cast<std::size_t>(problem->field)] = QStringLiteral("10");
+        text.resizeTable(problem->table, 10);
+        EXPECT_FALSE(checkForSave(text).has_value()) << file;
     }
 }
 

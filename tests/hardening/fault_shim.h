@@ -6,7 +6,7 @@ extern "C" {
 
 /// From now on the call fails with error for files whose path holds pathPart: "write" (the
 /// first such write takes half the bytes, as a disk filling midway does, and the next ones
-/// fail), "fdatasync", "fsync" or "renameat" (either name). With error 0 the process kills
+/// fail), "fdatasync", "fsync" or "renameat" (the new name). With error 0 the process kills
 /// itself with SIGKILL at that call instead, as a kill -9 landing there would. A null call
 /// disarms it.
 void m4InjectFault(const char* call, int error, const char* pathPart);

