@@ -29,6 +29,7 @@
 
 #include <cerrno>
 #include <csignal>
+#include <cstdlib>
 #include <cstring>
 
 namespace m4::hardening {
@@ -368,6 +369,12 @@ TEST(RunFaults, OutOfMemoryIsAMessage) {
                                       static_cast<rlim_t>(sysconf(_SC_PAGESIZE));
                   const rlimit limit{used, used};
                   setrlimit(RLIMIT_AS, &limit);
+                  // Nor any left free in the heap by earlier tests, but for the message's room.
+                  void* room = std::malloc(16 * 1024);
+                  for (std::size_t size = 1 << 20; size >= 16; size /= 2)
+                      while (std::malloc(size) != nullptr) {
+                      }
+                  std::free(room);
                   const Expected<RunOutcome> run = runCaseFile(requestFor(dir.path(), kCaseName));
                   return run.ok() ? QStringLiteral("ran") : describe(run.failure());
               }).section(u'\n', 0, 0),
