@@ -7,7 +7,7 @@ using namespace m4;
 TEST(FileNames, ExtensionsAndRunnableNames) {
     for (const char* name : {"M-4demo.INT", "M-4demo.iNt"})
         EXPECT_TRUE(isRunnableName(name)) << name;
-    for (const char* name : {"*.INT", "M-4demo.INTX", "int", ""})
+    for (const char* name : {"*.INT", "M-4demo.INTX", "M-4demo_INT", "int", ""})
         EXPECT_FALSE(isRunnableName(name)) << name;
     EXPECT_TRUE(hasCaseExtension("*.INT") && hasCaseExtension("a.int"));
     EXPECT_FALSE(hasCaseExtension("M-4demo"));
