@@ -16,16 +16,11 @@ using CommandsWindow = WindowFixture;
 /// A printer that keeps what it is given, or fails every step.
 struct ScriptedPrinter : m4::ReportPrinter {
     ScriptedPrinter(QStringList* log, bool ready) : log_(log), ready_(ready) {}
-    bool beginDocument(int left, int top) override {
-        return note(QString("begin %1 %2").arg(left).arg(top));
-    }
+    bool beginDocument(int l, int t) override { return note(QString("begin %1 %2").arg(l).arg(t)); }
     bool emptyLine() override { return note("empty"); }
     bool text(const QString& text) override { return note(text); }
     bool endDocument() override { return note("end"); }
-    bool note(const QString& call) {
-        *log_ << call;
-        return ready_;
-    }
+    bool note(const QString& call) { return log_->append(call), ready_; }
     QStringList* log_;
     bool ready_;
 };
@@ -117,28 +112,22 @@ TEST_F(CommandsWindow, PrintSendsThePaneAndReportsEachFailedStep) {
     printer_ = [&](const QString&) { return std::make_unique<ScriptedPrinter>(&log, ready); };
 
     click("M-4Example.INT", true);
-    choose("print");
-    const QString report = gbkFile(use("M-4Example.out"));
-    EXPECT_EQ(log, (QStringList{"begin -600 300", "empty", "empty", report, "end"}));
-    EXPECT_EQ(status(StatusPanel::Result), "结果文件M-4Example.out/bmp已打印");
-
-    // A printer that is not there: every step still tried, one message a step, and no claim
-    // that anything printed.
-    ready = false;
-    log.clear();
-    choose("print");
-    EXPECT_EQ(log.size(), 5);
-    EXPECT_EQ(takeMessages(), QStringList(5, "打印机未准备好"));
-    EXPECT_EQ(status(StatusPanel::Result), "打印机未准备好");
-
-    // Another case loaded after the run: the pane still holds, and the status names, the
-    // report of the case that was run.
-    ready = true;
-    log.clear();
-    click("M-4Typical.INT");
-    choose("print");
-    EXPECT_EQ(log, (QStringList{"begin -600 300", "empty", "empty", report, "end"}));
-    EXPECT_EQ(status(StatusPanel::Result), "结果文件M-4Example.out/bmp已打印");
+    // Then a printer that is not there: every step still tried, one message a step, and no
+    // claim that anything printed. Then another case loaded after the run: the pane still
+    // holds, and the status names, the report of the case that was run.
+    for (const auto& [ok, load, said] :
+         {std::tuple{true, "", "结果文件M-4Example.out/bmp已打印"},
+          std::tuple{false, "", "打印机未准备好"},
+          std::tuple{true, "M-4Typical.INT", "结果文件M-4Example.out/bmp已打印"}}) {
+        ready = ok;
+        log.clear();
+        if (*load) click(load);
+        choose("print");
+        EXPECT_EQ(log, (QStringList{"begin -600 300", "empty", "empty",
+                                    gbkFile(use("M-4Example.out")), "end"}));
+        EXPECT_EQ(takeMessages(), ok ? QStringList() : QStringList(5, "打印机未准备好"));
+        EXPECT_EQ(status(StatusPanel::Result), said);
+    }
 }
 
 } // namespace

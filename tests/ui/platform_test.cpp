@@ -86,11 +86,8 @@ TEST(ReportView, AChineseCharacterTakesTwoColumnsAndAClickSelectsTheLineUnderIt)
     // The one line of a report is selected by a click on it, and shown selected.
     view.setText("x\r\n");
     QTest::mouseClick(view.viewport(), Qt::LeftButton, {}, QPoint(20, 5));
-    const QImage shown = view.viewport()->grab().toImage();
-    int marked = 0;
-    for (int y = 0; y < shown.height(); ++y)
-        marked += shown.pixelColor(1, y) == view.palette().highlight().color();
-    EXPECT_GT(marked, 0);
+    EXPECT_EQ(view.viewport()->grab().toImage().pixelColor(1, 5),
+              view.palette().highlight().color());
 }
 
 } // namespace
