@@ -39,12 +39,11 @@ using FilesWindow = WindowFixture;
 
 TEST_F(FilesWindow, TypedCaseIsSavedAsTheExampleFileAndRunsAsTheCommandRunsIt) {
     start();
-    enter({"M-4demo", "示例水库", "1%",  "3",   "100", "10",  "110", "25",  "120", "45",
-           "2",       "600",      "50",  "120", "200", "105", "108", "50",  "5",   "500",
-           "1",       "4",        "5",   "100", "0.9", "4",   "5",   "100", "300", "1",
-           "0.48",    "20",       "112", "0",   "0",   "2",   "100", "0",   "120"});
     // The last cell confirmed, Enter hands the case its name.
-    enter({"800"});
+    const QString items =
+        "M-4demo 示例水库 1% 3 100 10 110 25 120 45 2 600 50 120 200 105 108 50 5 "
+        "500 1 4 5 100 0.9 4 5 100 300 1 0.48 20 112 0 0 2 100 0 120 800";
+    enter(items.split(' '));
     EXPECT_EQ(QApplication::focusWidget(), nameField());
     EXPECT_EQ(nameField()->selectedText(), "M-4demo.INT");
     tabs("SSTab1")->setTab(3);
@@ -173,10 +172,7 @@ TEST_F(FilesWindow, RunRefusesUnsavedCasesAndAFailedRunLeavesNoResultsShown) {
 
     // A run that fails, on a file it cannot use or a chart it cannot write: the message names
     // the fault, and no earlier report or chart stays shown as this one's.
-    QFile bad(use("M-4bad.INT"));
-    ASSERT_TRUE(bad.open(QIODevice::WriteOnly));
-    bad.write(m4test::fileBytes(example()).replace("\r\n1\r\n4,5", "\r\n11\r\n4,5")); // G0 = 11
-    bad.close();
+    ASSERT_TRUE(QFile::copy(M4_TEST_DATA "/bad/tunnels-11.INT", use("M-4bad.INT")));
     click("M-4Example.INT", true); // a report shown before
     ASSERT_FALSE(pane().isEmpty());
     ASSERT_TRUE(QFile::remove(use("M-4Example.bmp")) && QDir(use()).mkdir("M-4Example.bmp"));

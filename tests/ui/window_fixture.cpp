@@ -1,8 +1,6 @@
 #include "window_fixture.h"
 
-#include "common/gbk.h"
 #include "ui/platform/file_browser.h"
-#include "ui/platform/report_view.h"
 #include "ui/printing.h"
 
 #include <QAction>
@@ -12,7 +10,6 @@
 #include <QMenu>
 #include <QStyleHints>
 #include <QTest>
-#include <QToolButton>
 
 void PrintTo(const QString& text, std::ostream* out) {
     *out << '"' << text.toStdString() << '"';
@@ -27,14 +24,6 @@ void WindowFixture::SetUp() {
         ASSERT_TRUE(QFile::copy(M4_RESOURCES "/" + name, dir_.filePath("rtf/" + name)));
     // A short double-click time keeps the tests that wait it out quick.
     QGuiApplication::styleHints()->setMouseDoubleClickInterval(100);
-}
-
-void WindowFixture::copyExample(const QString& name) {
-    ASSERT_TRUE(QFile::copy(example(name), use(name)));
-}
-
-QString WindowFixture::gbkFile(const QString& path) {
-    return m4::decodeGbk(m4test::fileBytes(path)).value_or(QString());
 }
 
 std::unique_ptr<m4::vemoM4> WindowFixture::makeWindow() {
@@ -79,27 +68,8 @@ QPoint WindowFixture::cellCentre(int d, int row, int col) const {
     return grid(d)->visualRect(cell).center();
 }
 
-void WindowFixture::clickCell(int d, int row, int col, Qt::KeyboardModifiers keys) {
-    const QPoint at = cellCentre(d, row, col);
-    QTest::mouseClick(grid(d)->viewport(), Qt::LeftButton, keys, at);
-}
-
-QString WindowFixture::status(m4::ui::StatusPanel panel) const {
-    static const char* const names[] = {"hint", "command", "result", "numLock", "capsLock"};
-    return find<QLabel>(names[static_cast<int>(panel)])->text();
-}
-
-QString WindowFixture::pane() const {
-    return find<m4::ui::ReportView>("RichTextBox1")->text();
-}
-
-void WindowFixture::press(const char* key) {
-    QTest::mouseClick(find<QToolButton>(key), Qt::LeftButton);
-}
-
 void WindowFixture::choose(const char* key) {
-    auto* menu = find<QMenu>("MnuRight");
-    for (QAction* action : menu->actions())
+    for (QAction* action : find<QMenu>("MnuRight")->actions())
         if (action->objectName() == key) return action->trigger();
     ADD_FAILURE() << "no menu item " << key;
 }
@@ -107,12 +77,8 @@ void WindowFixture::choose(const char* key) {
 /// Type text into target, key by key; Chinese characters arrive as key events with their text.
 static void type(QWidget* target, const QString& text) {
     for (const QChar c : text) {
-        if (c.unicode() < 0x80) {
-            QTest::keyClick(target, c.toLatin1());
-            continue;
-        }
-        QTest::sendKeyEvent(QTest::Press, target, Qt::Key_unknown, QString(c), {});
-        QTest::sendKeyEvent(QTest::Release, target, Qt::Key_unknown, QString(c), {});
+        const Qt::Key key = c.unicode() < 0x80 ? QTest::asciiToKey(c.toLatin1()) : Qt::Key_unknown;
+        QTest::sendKeyEvent(QTest::Click, target, key, QString(c), {});
     }
 }
 

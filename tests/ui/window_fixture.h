@@ -4,14 +4,18 @@
 // window driven as a user drives it: keys, clicks, toolbar buttons, menu items.
 
 #include "case/case_text.h"
+#include "common/gbk.h"
 #include "test_files.h"
 #include "ui/platform/grid.h"
+#include "ui/platform/report_view.h"
 #include "ui/platform/status_panels.h"
 #include "ui/platform/tab_control.h"
 #include "ui/vemoM4.h"
 
 #include <QLineEdit>
 #include <QTemporaryDir>
+#include <QTest>
+#include <QToolButton>
 
 #include <gtest/gtest.h>
 
@@ -34,9 +38,13 @@ class WindowFixture : public ::testing::Test {
         return M4_EXAMPLES "/" + name;
     }
     /// Put a copy of an example into the case folder.
-    void copyExample(const QString& name = "M-4Example.INT");
+    void copyExample(const QString& name = "M-4Example.INT") {
+        ASSERT_TRUE(QFile::copy(example(name), use(name)));
+    }
     /// A GBK text file's text.
-    static QString gbkFile(const QString& path);
+    static QString gbkFile(const QString& path) {
+        return m4::decodeGbk(m4test::fileBytes(path)).value_or(QString());
+    }
 
     std::unique_ptr<m4::vemoM4> makeWindow();
     /// Started into w, shown and active, so that focus moves as it does for the user.
@@ -59,13 +67,18 @@ class WindowFixture : public ::testing::Test {
     /// The centre of data cell (row, col) of table d, its page shown and the cell in view.
     QPoint cellCentre(int d, int row, int col) const;
     /// Click data cell (row, col) of table d, which opens the editor on it.
-    void clickCell(int d, int row, int col, Qt::KeyboardModifiers keys = {});
-    QString status(m4::ui::StatusPanel panel) const;
+    void clickCell(int d, int row, int col) {
+        QTest::mouseClick(grid(d)->viewport(), Qt::LeftButton, {}, cellCentre(d, row, col));
+    }
+    QString status(m4::ui::StatusPanel panel) const {
+        static const char* const names[] = {"hint", "command", "result", "numLock", "capsLock"};
+        return find<QLabel>(names[static_cast<int>(panel)])->text();
+    }
     /// The report pane's text.
-    QString pane() const;
+    QString pane() const { return find<m4::ui::ReportView>("RichTextBox1")->text(); }
 
     /// Click a toolbar button; choose an item of the right-click menu.
-    void press(const char* key);
+    void press(const char* key) { QTest::mouseClick(find<QToolButton>(key), Qt::LeftButton); }
     void choose(const char* key);
     /// Type each item into whatever has the focus and press Enter there.
     static void enter(const QStringList& items);
