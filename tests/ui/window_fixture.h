@@ -6,13 +6,17 @@
 #include "case/case_text.h"
 #include "common/gbk.h"
 #include "test_files.h"
+#include "ui/platform/file_browser.h"
 #include "ui/platform/grid.h"
 #include "ui/platform/report_view.h"
 #include "ui/platform/status_panels.h"
 #include "ui/platform/tab_control.h"
+#include "ui/printing.h"
 #include "ui/vemoM4.h"
 
-#include <QLineEdit>
+#include <QAction>
+#include <QMenu>
+#include <QStyleHints>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
@@ -24,11 +28,22 @@
 #include <vector>
 
 /// Failures show texts as text.
-void PrintTo(const QString& text, std::ostream* out);
+inline void PrintTo(const QString& text, std::ostream* out) {
+    *out << '"' << text.toStdString() << '"';
+}
 
 class WindowFixture : public ::testing::Test {
   protected:
-    void SetUp() override;
+    void SetUp() override {
+        ASSERT_TRUE(dir_.isValid());
+        for (const char* sub : {"bin", "use", "rtf", "lock"})
+            ASSERT_TRUE(QDir(dir_.path()).mkpath(sub));
+        for (const QString name :
+             {"S107x58.bmp", "S107x58D.bmp", "M-4Intro.rtf", "vemoAllHelp.txt", "M-4Help.txt"})
+            ASSERT_TRUE(QFile::copy(M4_RESOURCES "/" + name, dir_.filePath("rtf/" + name)));
+        // A short double-click time keeps the tests that wait it out quick.
+        QGuiApplication::styleHints()->setMouseDoubleClickInterval(100);
+    }
 
     /// The case folder, where the window starts, or a file in it.
     QString use(const QString& name = {}) const {
@@ -46,9 +61,31 @@ class WindowFixture : public ::testing::Test {
         return m4::decodeGbk(m4test::fileBytes(path)).value_or(QString());
     }
 
-    std::unique_ptr<m4::vemoM4> makeWindow();
+    std::unique_ptr<m4::vemoM4> makeWindow() {
+        m4::StartupEnvironment environment;
+        environment.programFolder = dir_.filePath("bin");
+        environment.lockFolder = dir_.filePath("lock");
+        environment.quit = [this] { ++quits_; };
+        if (ownKeyboard_)
+            environment.lockKeys = [](m4::ui::LockKey key) {
+                return std::optional<bool>(key == m4::ui::LockKey::NumLock);
+            };
+        environment.printer = [this](const QString& name) {
+            return printer_ ? printer_(name) : std::unique_ptr<m4::ReportPrinter>();
+        };
+        auto window = std::make_unique<m4::vemoM4>(environment);
+        window->messages().setHook([this](const m4::ui::Message& m) { messages_.push_back(m); });
+        return window;
+    }
     /// Started into w, shown and active, so that focus moves as it does for the user.
-    m4::vemoM4& start();
+    m4::vemoM4& start() {
+        w = makeWindow();
+        EXPECT_TRUE(w->Form_Load());
+        w->show();
+        w->activateWindow();
+        EXPECT_TRUE(QTest::qWaitForWindowActive(w.get()));
+        return *w;
+    }
 
     /// A control of the window by its name.
     template <class T = QWidget> T* find(const QString& name) const {
@@ -63,9 +100,21 @@ class WindowFixture : public ::testing::Test {
     }
     m4::ui::TabControl* tabs(const char* name) const { return find<m4::ui::TabControl>(name); }
     /// The cells of table d as the grid shows them.
-    m4::TableText cells(int d) const;
+    m4::TableText cells(int d) const {
+        const QAbstractItemModel* shown = grid(d)->model();
+        m4::TableText table(static_cast<size_t>(shown->rowCount()));
+        for (int r = 0; r < shown->rowCount(); ++r)
+            for (int c = 0; c < shown->columnCount(); ++c)
+                table[static_cast<size_t>(r)].push_back(shown->index(r, c).data().toString());
+        return table;
+    }
     /// The centre of data cell (row, col) of table d, its page shown and the cell in view.
-    QPoint cellCentre(int d, int row, int col) const;
+    QPoint cellCentre(int d, int row, int col) const {
+        tabs("SSTab1")->setTab(d);
+        const QModelIndex cell = grid(d)->model()->index(row - 1, col - 1);
+        grid(d)->scrollTo(cell);
+        return grid(d)->visualRect(cell).center();
+    }
     /// Click data cell (row, col) of table d, which opens the editor on it.
     void clickCell(int d, int row, int col) {
         QTest::mouseClick(grid(d)->viewport(), Qt::LeftButton, {}, cellCentre(d, row, col));
@@ -79,15 +128,58 @@ class WindowFixture : public ::testing::Test {
 
     /// Click a toolbar button; choose an item of the right-click menu.
     void press(const char* key) { QTest::mouseClick(find<QToolButton>(key), Qt::LeftButton); }
-    void choose(const char* key);
+    void choose(const char* key) {
+        for (QAction* action : find<QMenu>("MnuRight")->actions())
+            if (action->objectName() == key) return action->trigger();
+        ADD_FAILURE() << "no menu item " << key;
+    }
+    /// Type text into target, key by key; Chinese characters arrive as key events with their
+    /// text.
+    static void type(QWidget* target, const QString& text) {
+        for (const QChar c : text) {
+            const Qt::Key key =
+                c.unicode() < 0x80 ? QTest::asciiToKey(c.toLatin1()) : Qt::Key_unknown;
+            QTest::sendKeyEvent(QTest::Click, target, key, QString(c), {});
+        }
+    }
     /// Type each item into whatever has the focus and press Enter there.
-    static void enter(const QStringList& items);
+    static void enter(const QStringList& items) {
+        for (const QString& item : items) {
+            QWidget* target = QApplication::focusWidget();
+            ASSERT_NE(target, nullptr) << item.toStdString();
+            type(target, item);
+            QTest::keyClick(target, Qt::Key_Return);
+        }
+    }
     /// Replace a field's text by typing, as a user does.
-    static void retype(QLineEdit* field, const QString& text);
+    static void retype(QLineEdit* field, const QString& text) {
+        field->setFocus();
+        field->selectAll();
+        QTest::keyClick(field, Qt::Key_Delete);
+        type(field, text);
+    }
     /// Click a listed file with the mouse; twice makes it a double click.
-    void click(const QString& name, bool twice = false);
+    void click(const QString& name, bool twice = false) {
+        auto* list = find<m4::ui::FileList>("File1");
+        list->refresh();
+        const QList<QListWidgetItem*> found = list->findItems(name, Qt::MatchExactly);
+        ASSERT_EQ(found.size(), 1) << name.toStdString();
+        const QPoint at = list->visualItemRect(found.front()).center();
+        // A double click is a click, then a second press that Qt reports as a double click.
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at);
+        if (twice) QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, at);
+    }
     /// Message texts since the last call; every box has the caption and the critical icon.
-    QStringList takeMessages();
+    QStringList takeMessages() {
+        QStringList texts;
+        for (const m4::ui::Message& m : messages_) {
+            EXPECT_EQ(m.title, "青岚七号综合分析器");
+            EXPECT_EQ(m.icon, m4::ui::MessageIcon::Critical) << m.text.toStdString();
+            texts << m.text;
+        }
+        messages_.clear();
+        return texts;
+    }
 
     QTemporaryDir dir_;
     std::unique_ptr<m4::vemoM4> w;
