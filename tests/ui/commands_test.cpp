@@ -1,12 +1,8 @@
 // The toolbar and menu commands, the focus after commands, exit and printing from the window.
 
-#include "ui/printing.h"
 #include "window_fixture.h"
 
 #include <QAbstractScrollArea>
-#include <QMenu>
-#include <QTest>
-#include <QToolButton>
 
 namespace {
 

@@ -6,7 +6,6 @@
 #include <QClipboard>
 #include <QHeaderView>
 #include <QScrollBar>
-#include <QTest>
 
 namespace {
 
@@ -31,6 +30,12 @@ class DataEntryTest : public WindowFixture {
     QLineEdit* editor() const { return find<QLineEdit>("Text2"); }
     /// Press a key sequence where the focus is.
     void keys(const QKeySequence& sequence) { QTest::keySequence(focus(), sequence); }
+    /// The same in table d, its page shown.
+    void keys(int d, const QKeySequence& sequence) {
+        tabs("SSTab1")->setTab(d);
+        grid(d)->setFocus();
+        keys(sequence);
+    }
     static QClipboard* clipboard() { return QGuiApplication::clipboard(); }
 };
 
@@ -130,12 +135,8 @@ TEST_F(DataEntryTest, CopiesCarryTheHeaderAndPastesFromASpreadsheetGrowTheTableU
     click("M-4Example.INT");
     // The whole table, copied as a spreadsheet copies it, into the level-discharge table (two
     // rows): its header is left out, the table grows and its count says so.
-    tabs("SSTab1")->setTab(0);
-    grid(0)->setFocus();
-    keys(QKeySequence::Copy);
-    tabs("SSTab1")->setTab(6);
-    grid(6)->setFocus();
-    keys(QKeySequence::Paste);
+    keys(0, QKeySequence::Copy);
+    keys(6, QKeySequence::Paste);
     EXPECT_EQ(cells(6), (m4::TableText{{"100", "10"}, {"110", "25"}, {"120", "45"}}));
     EXPECT_EQ(field(14)->text(), "3");
     keys(QKeySequence::Copy); // the pasted block is selected
@@ -152,11 +153,9 @@ TEST_F(DataEntryTest, CopiesCarryTheHeaderAndPastesFromASpreadsheetGrowTheTableU
     m4::TableText pasted{{"50"}};
     for (const QString& line : sheet.split('\n', Qt::SkipEmptyParts)) pasted.push_back({line});
     const m4::TableText loaded = cells(1);
-    tabs("SSTab1")->setTab(1);
-    grid(1)->setFocus();
     grid(1)->setCurrentCell(2, 1);
     clipboard()->setText(sheet);
-    keys(QKeySequence::Paste);
+    keys(1, QKeySequence::Paste);
     EXPECT_EQ(cells(1), pasted);
     EXPECT_EQ(QStringList({field(3)->text(), lastRowNumber(1)}), QStringList({"200", "200"}));
     keys(QKeySequence::Undo);

@@ -1,12 +1,9 @@
 // Loading, saving and running case files through the window, as the user does it.
 
-#include "ui/platform/file_browser.h"
 #include "ui/platform/picture_box.h"
 #include "window_fixture.h"
 
 #include <QStorageInfo>
-#include <QStyleHints>
-#include <QTest>
 
 #include <dlfcn.h>
 #include <fcntl.h>

@@ -2,14 +2,12 @@
 // pane's columns, lines and selection.
 
 #include "ui/platform/message_box.h"
-#include "ui/platform/report_view.h"
 #include "window_fixture.h"
 
 #include <QAbstractItemModelTester>
 #include <QHeaderView>
 #include <QMessageBox>
 #include <QPainter>
-#include <QTest>
 #include <QTimer>
 
 namespace {

@@ -3,8 +3,6 @@
 // queue whose jobs' documents the scheduler keeps in its spool. The machine's printers and the
 // user's default printer are never touched.
 
-#include "common/gbk.h"
-#include "ui/printing.h"
 #include "window_fixture.h"
 
 #include <QDeadlineTimer>
