@@ -34,6 +34,8 @@ inline void PrintTo(const QString& text, std::ostream* out) {
 
 class WindowFixture : public ::testing::Test {
   protected:
+    using StatusPanel = m4::ui::StatusPanel;
+
     void SetUp() override {
         ASSERT_TRUE(dir_.isValid());
         for (const char* sub : {"bin", "use", "rtf", "lock"})
