@@ -56,8 +56,6 @@ TEST_F(FilesWindow, TypedCaseIsSavedAsTheExampleFileAndRunsAsTheCommandRunsIt) {
 
     press("run");
     EXPECT_EQ(takeMessages(), QStringList());
-    EXPECT_EQ(status(StatusPanel::Command) + "|" + status(StatusPanel::Result),
-              "运行计算作图|结果文件M-4demo.out/bmp已存盘");
     EXPECT_EQ(tabs("SSTab2")->tab(), 1);
     EXPECT_EQ(pane(), gbkFile(use("M-4demo.out")));
 

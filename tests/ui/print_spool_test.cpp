@@ -5,11 +5,9 @@
 
 #include "window_fixture.h"
 
-#include <QDeadlineTimer>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QStandardPaths>
-#include <QThread>
 
 #include <csignal>
 #include <sys/prctl.h>
@@ -49,10 +47,8 @@ class PrintSpool : public ::testing::Test {
         scheduler_.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGTERM); });
         scheduler_.start(program("cupsd"), {"-f", "-c", dir_.filePath("cupsd.conf"), "-s",
                                             dir_.filePath("cups-files.conf")});
-        QDeadlineTimer deadline(30000);
-        while (!run("lpstat", {"-r"}).contains("is running") && !deadline.hasExpired())
-            QThread::msleep(100);
-        ASSERT_FALSE(deadline.hasExpired())
+        ASSERT_TRUE(
+            QTest::qWaitFor([] { return run("lpstat", {"-r"}).contains("is running"); }, 30000))
             << "no scheduler: " << m4test::fileBytes(dir_.filePath("log")).toStdString();
         run("lpadmin", {"-p", kQueue, "-E", "-v", "file:///dev/null"});
     }

@@ -26,8 +26,8 @@ TEST_F(StartupTest, ShowsANewEmptyCaseReadyForItsName) {
     start();
     EXPECT_EQ(status(StatusPanel::Result), "期待数据输入后存盘...");
     // Num Lock on, Caps Lock off, as the fixture's keyboard says: off is greyed out.
-    EXPECT_TRUE(find<QLabel>("numLock")->isEnabled());
-    EXPECT_FALSE(find<QLabel>("capsLock")->isEnabled());
+    EXPECT_EQ(QPair(find<QLabel>("numLock")->isEnabled(), find<QLabel>("capsLock")->isEnabled()),
+              QPair(true, false));
     EXPECT_EQ(nameField()->selectedText(), "*");
     EXPECT_EQ(QApplication::focusWidget(), nameField());
     // The window's own font holds the Chinese characters, so that Latin and Chinese text share
