@@ -119,8 +119,7 @@ TEST_F(DataEntryTest, PastesThatCannotLandAreRefusedNamingTheCellAndChangeNothin
         QGuiApplication::clipboard()->setText(text);
         keys(QKeySequence::Paste);
         EXPECT_EQ(takeMessages(), QStringList{message});
-        EXPECT_EQ((std::array<m4::TableText, 3>{cells(0), cells(1), cells(2)}), before)
-            << message.toStdString();
+        EXPECT_EQ((std::array<m4::TableText, 3>{cells(0), cells(1), cells(2)}), before) << message;
     }
     EXPECT_EQ(field(10)->text(), "1");
     EXPECT_FALSE(find<QAction>("undo")->isEnabled());

@@ -176,7 +176,7 @@ TEST_F(FilesWindow, RunRefusesUnsavedCasesAndAFailedRunLeavesNoResultsShown) {
         click(file, true);
         const QStringList messages = takeMessages();
         ASSERT_FALSE(messages.isEmpty());
-        EXPECT_TRUE(messages.back().startsWith(message)) << messages.back().toStdString();
+        EXPECT_TRUE(messages.back().startsWith(message)) << messages.back();
         EXPECT_EQ(status(StatusPanel::Result), messages.back().section('\n', 0, 0));
         // The report written before the chart failed is this run's; without one the empty
         // chart page stays shown.
@@ -195,7 +195,7 @@ TEST_F(FilesWindow, RunRefusesUnsavedCasesAndAFailedRunLeavesNoResultsShown) {
     const QString message = takeMessages().join('|');
     EXPECT_TRUE(message.startsWith("结果文件无法读取：") &&
                 message.endsWith("\n文件：" + QDir::toNativeSeparators(use("M-4Example.out"))))
-        << message.toStdString();
+        << message;
     EXPECT_EQ(status(StatusPanel::Result), message.section('\n', 0, 0));
     EXPECT_EQ(pane(), QString());
 }

@@ -98,7 +98,7 @@ TEST_F(PrintSpool, AnAcceptedJobPrintsTheReportAndARefusedOneIsNoPrint) {
     // and the two empty lines printed before the report (points).
     EXPECT_TRUE(left > 18 && top > 40) << left << ", " << top;
     for (const char* wanted : {"工程名:示例水库", "107.03", "106.38", "399.58", "354.10"})
-        EXPECT_TRUE(printed.contains(wanted)) << wanted << " in " << printed.toStdString();
+        EXPECT_TRUE(printed.contains(wanted)) << wanted << " in " << printed;
 
     // A queue that does not accept jobs: the spooler says no, and so does the command.
     run("cupsreject", {kQueue});

@@ -28,8 +28,8 @@
 #include <vector>
 
 /// Failures show texts as text.
-inline void PrintTo(const QString& text, std::ostream* out) {
-    *out << '"' << text.toStdString() << '"';
+inline std::ostream& operator<<(std::ostream& out, const QString& text) {
+    return out << '"' << text.toStdString() << '"';
 }
 
 class WindowFixture : public ::testing::Test {
@@ -80,19 +80,18 @@ class WindowFixture : public ::testing::Test {
         return window;
     }
     /// Started into w, shown and active, so that focus moves as it does for the user.
-    m4::vemoM4& start() {
+    void start() {
         w = makeWindow();
         EXPECT_TRUE(w->Form_Load());
         w->show();
         w->activateWindow();
         EXPECT_TRUE(QTest::qWaitForWindowActive(w.get()));
-        return *w;
     }
 
     /// A control of the window by its name.
     template <class T = QWidget> T* find(const QString& name) const {
         T* control = w->findChild<T*>(name);
-        EXPECT_NE(control, nullptr) << name.toStdString();
+        EXPECT_NE(control, nullptr) << name;
         return control;
     }
     QLineEdit* field(int i) const { return find<QLineEdit>(QString("Text3(%1)").arg(i)); }
@@ -148,7 +147,7 @@ class WindowFixture : public ::testing::Test {
     static void enter(const QStringList& items) {
         for (const QString& item : items) {
             QWidget* target = QApplication::focusWidget();
-            ASSERT_NE(target, nullptr) << item.toStdString();
+            ASSERT_NE(target, nullptr) << item;
             type(target, item);
             QTest::keyClick(target, Qt::Key_Return);
         }
@@ -165,7 +164,7 @@ class WindowFixture : public ::testing::Test {
         auto* list = find<m4::ui::FileList>("File1");
         list->refresh();
         const QList<QListWidgetItem*> found = list->findItems(name, Qt::MatchExactly);
-        ASSERT_EQ(found.size(), 1) << name.toStdString();
+        ASSERT_EQ(found.size(), 1) << name;
         const QPoint at = list->visualItemRect(found.front()).center();
         // A double click is a click, then a second press that Qt reports as a double click.
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at);
@@ -176,7 +175,7 @@ class WindowFixture : public ::testing::Test {
         QStringList texts;
         for (const m4::ui::Message& m : messages_) {
             EXPECT_EQ(m.title, "青岚七号综合分析器");
-            EXPECT_EQ(m.icon, m4::ui::MessageIcon::Critical) << m.text.toStdString();
+            EXPECT_EQ(m.icon, m4::ui::MessageIcon::Critical) << m.text;
             texts << m.text;
         }
         messages_.clear();

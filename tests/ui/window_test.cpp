@@ -34,7 +34,7 @@ TEST_F(StartupTest, ShowsANewEmptyCaseReadyForItsName) {
     // one design instead of Latin glyphs from a fallback font.
     const QString family = QFontInfo(nameField()->font()).family();
     EXPECT_TRUE(QFontDatabase::writingSystems(family).contains(QFontDatabase::SimplifiedChinese))
-        << family.toStdString();
+        << family;
     // The help banner's lines, Chinese and Latin mixed, end in one column on the screen too.
     tabs("SSTab2")->setTab(4);
     QApplication::processEvents();
@@ -73,7 +73,7 @@ TEST_F(StartupTest, QtsOwnTextsAreChinese) {
     const std::unique_ptr<QMenu> menu(field(0)->createStandardContextMenu());
     for (const QAction* action : menu->actions())
         EXPECT_TRUE(action->isSeparator() || action->text().toLatin1() != action->text())
-            << action->text().toStdString();
+            << action->text();
 }
 
 /// Overlaps the layout means: the badge reaches into the toolbar, the toolbar's line runs under
@@ -133,7 +133,7 @@ void expectLaidOut(const QWidget* parent, const QString& where) {
         } else if (label != nullptr && label->pixmap().isNull()) {
             EXPECT_LE(label->fontMetrics().horizontalAdvance(label->text()),
                       label->contentsRect().width())
-                << name << " cuts " << label->text().toStdString();
+                << name << " cuts " << label->text();
         } else if (button != nullptr) {
             EXPECT_LE(button->sizeHint().width(), button->width()) << name;
             EXPECT_NE(button->toolTip(), button->text()) << name; // says more than the caption
@@ -174,7 +174,7 @@ TEST_F(StartupTest, EveryControlLiesInItsParentApartFromItsNeighboursAndShowsIts
             const m4::ui::TabControl* t = tabs(name);
             for (int i = 0; i < t->count(); ++i)
                 EXPECT_LE(t->fontMetrics().horizontalAdvance(t->caption(i)), t->tabRect(i).width())
-                    << t->caption(i).toStdString();
+                    << t->caption(i);
         }
     }
 }
