@@ -60,15 +60,15 @@ TEST_F(Desktop, DraggingTheFrameKeepsTheWholeWindowAndCentresItWhenTheDragEnds) 
 TEST_F(Desktop, LockPanelsFollowTheKeyboardOfTheDisplay) {
     ownKeyboard_ = false;
     start();
-    auto* num = find<QLabel>("numLock");
-    auto* caps = find<QLabel>("capsLock");
-    EXPECT_EQ(num->text() + caps->text(), "NUMCAPS");
-    for (const char* key : {"Num_Lock", "Caps_Lock"}) {
-        const bool numOn = num->isEnabled();
-        const bool capsOn = caps->isEnabled();
+    EXPECT_EQ(status(StatusPanel::NumLock) + status(StatusPanel::CapsLock), "NUMCAPS");
+    // Which of the two is lit.
+    const auto lit = [&] {
+        return QPair(find<QLabel>("numLock")->isEnabled(), find<QLabel>("capsLock")->isEnabled());
+    };
+    for (const auto& [key, num] : {std::pair{"Num_Lock", true}, std::pair{"Caps_Lock", false}}) {
+        const auto before = lit();
         xdotool({"key", key});
-        EXPECT_EQ(num->isEnabled(), numOn != (QString(key) == "Num_Lock")) << key;
-        EXPECT_EQ(caps->isEnabled(), capsOn != (QString(key) == "Caps_Lock")) << key;
+        EXPECT_EQ(lit(), QPair(before.first != num, before.second != !num)) << key;
         xdotool({"key", key}); // as it was
     }
 }

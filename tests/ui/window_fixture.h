@@ -170,12 +170,12 @@ class WindowFixture : public ::testing::Test {
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at);
         if (twice) QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, at);
     }
-    /// Message texts since the last call; every box has the caption and the critical icon.
-    QStringList takeMessages() {
+    /// Message texts since the last call; every box has the caption and the icon.
+    QStringList takeMessages(m4::ui::MessageIcon icon = m4::ui::MessageIcon::Critical) {
         QStringList texts;
         for (const m4::ui::Message& m : messages_) {
             EXPECT_EQ(m.title, "青岚七号综合分析器");
-            EXPECT_EQ(m.icon, m4::ui::MessageIcon::Critical) << m.text;
+            EXPECT_EQ(m.icon, icon) << m.text;
             texts << m.text;
         }
         messages_.clear();

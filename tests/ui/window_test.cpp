@@ -47,9 +47,8 @@ TEST_F(StartupTest, ShowsANewEmptyCaseReadyForItsName) {
 TEST_F(StartupTest, OneInstanceADisplayAndNoLockOutByAFileLeftBehind) {
     start();
     EXPECT_FALSE(makeWindow()->Form_Load());
-    ASSERT_EQ(messages_.size(), 1u);
-    EXPECT_EQ(messages_[0].text, "程序M-4已经运行，不能再次装载");
-    messages_.clear();
+    EXPECT_EQ(takeMessages(m4::ui::MessageIcon::Information),
+              QStringList{"程序M-4已经运行，不能再次装载"});
     EXPECT_EQ(quits_, 1);
     w.reset();
 
