@@ -94,10 +94,7 @@ TEST_F(FilesWindow, RefusedOrUnreadableFilesLeaveTheCurrentCaseAndItsName) {
     click("M-4demo-.INT", true);
     EXPECT_EQ(takeMessages(), QStringList{"选择的数据文件 M-4demo-.INT 不符合！"});
     EXPECT_EQ(status(StatusPanel::Result), "结果文件M-4demo-.out/bmp已存盘");
-    auto* list = find<m4::ui::FileList>("File1");
-    const QPoint listed =
-        list->visualItemRect(list->findItems("M-4Example.INT", Qt::MatchExactly)[0]).center();
-    QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, listed); // without a click before
+    click("M-4Example.INT", true, true);
     EXPECT_EQ(nameField()->text(), "M-4Renamed.INT");
     retype(field(0), "改过的水库");
     press("save");

@@ -159,15 +159,16 @@ class WindowFixture : public ::testing::Test {
         QTest::keyClick(field, Qt::Key_Delete);
         type(field, text);
     }
-    /// Click a listed file with the mouse; twice makes it a double click.
-    void click(const QString& name, bool twice = false) {
+    /// Click a listed file with the mouse; twice makes it a double click, alone a double click
+    /// without the click before it.
+    void click(const QString& name, bool twice = false, bool alone = false) {
         auto* list = find<m4::ui::FileList>("File1");
         list->refresh();
         const QList<QListWidgetItem*> found = list->findItems(name, Qt::MatchExactly);
         ASSERT_EQ(found.size(), 1) << name;
         const QPoint at = list->visualItemRect(found.front()).center();
         // A double click is a click, then a second press that Qt reports as a double click.
-        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at);
+        if (!alone) QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at);
         if (twice) QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, at);
     }
     /// Message texts since the last call; every box has the caption and the icon.

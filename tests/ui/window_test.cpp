@@ -197,8 +197,7 @@ TEST(GridTest, FixedOrOutsideCellsAreIgnoredAndTheModelAnswersAsQtExpects) {
     EXPECT_FALSE(inkIn(grid.grab(corner).toImage()).isEmpty());
     // Writes outside the table are dropped, not stored out of bounds.
     grid.setTextMatrix(2, 1, "5.5");
-    grid.setTextMatrix(4, 1, "x");
-    grid.setTextMatrix(1, 9, "x");
+    for (const QPoint at : {QPoint(4, 1), QPoint(1, 9)}) grid.setTextMatrix(at.x(), at.y(), "x");
     EXPECT_EQ(grid.gridModel()->cells(), (m4::TableText{{"", ""}, {"5.5", ""}, {"", ""}}));
 }
 
