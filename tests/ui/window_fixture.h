@@ -51,9 +51,7 @@ class WindowFixture : public ::testing::Test {
     QString use(const QString& name = {}) const {
         return dir_.filePath("use/" + name).chopped(name.isEmpty());
     }
-    static QString example(const QString& name = "M-4Example.INT") {
-        return M4_EXAMPLES "/" + name;
-    }
+    static QString example(const QString& n = "M-4Example.INT") { return M4_EXAMPLES "/" + n; }
     /// Put a copy of an example into the case folder.
     void copyExample(const QString& name = "M-4Example.INT") {
         ASSERT_TRUE(QFile::copy(example(name), use(name)));
