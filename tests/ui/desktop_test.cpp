@@ -4,13 +4,10 @@
 
 #include "window_fixture.h"
 
-#include <QLabel>
 #include <QProcess>
 #include <QScreen>
-#include <QTest>
 
 #include <cstdlib>
-#include <functional>
 
 namespace {
 
@@ -27,12 +24,6 @@ class Desktop : public WindowFixture {
         while (!tool.waitForFinished(10)) QApplication::processEvents();
         QTest::qWait(600);
     }
-    /// Whether done() comes true within a few seconds, the window's events handled meanwhile:
-    /// a loaded machine can be slow to pass the window manager's moves on.
-    static bool soon(const std::function<bool()>& done) {
-        for (int waited = 0; waited < 5000 && !done(); waited += 50) QTest::qWait(50);
-        return done();
-    }
     static QStringList moveTo(QPoint p) {
         return {"mousemove", QString::number(p.x()), QString::number(p.y()), "sleep", "0.2"};
     }
@@ -47,8 +38,6 @@ TEST_F(Desktop, DraggingTheFrameKeepsTheWholeWindowAndCentresItWhenTheDragEnds) 
     start();
     QTest::qWait(800);
     const QSize least = w->frameGeometry().size();
-    EXPECT_GE(least.width() * 15, 11265 - 14);
-    EXPECT_GE(least.height() * 15, 7455 - 14);
     // Every size rule at start: the pages reach down to the status bar, no strip left blank.
     EXPECT_NEAR(tabs("SSTab2")->geometry().bottom(), w->centralWidget()->height(), 2);
     // The grip at the frame's bottom right corner, just below the client area.
@@ -58,27 +47,28 @@ TEST_F(Desktop, DraggingTheFrameKeepsTheWholeWindowAndCentresItWhenTheDragEnds) 
 
     const QPoint topLeft = w->frameGeometry().topLeft();
     xdotool(drag(grip, {120, 80}));
-    EXPECT_TRUE(soon([&] { return w->frameGeometry().width() > least.width(); }));
+    // A loaded machine can be slow to pass the window manager's moves on.
+    EXPECT_TRUE(QTest::qWaitFor([&] { return w->frameGeometry().width() > least.width(); }));
     EXPECT_EQ(w->frameGeometry().topLeft(), topLeft) << "moved while the button was held";
     xdotool({"mouseup", "1"});
     const QRect screen = w->screen()->geometry();
-    soon([&] { return std::abs(w->frameGeometry().center().x() - screen.center().x()) <= 2; });
-    EXPECT_NEAR(w->frameGeometry().center().x(), screen.center().x(), 2);
-    EXPECT_NEAR(w->frameGeometry().center().y(), screen.center().y(), 2);
+    const auto centred = [&] { return w->frameGeometry().center() - screen.center(); };
+    EXPECT_TRUE(QTest::qWaitFor([&] { return std::abs(centred().x()) <= 2; })) << centred().x();
+    EXPECT_LE(std::abs(centred().y()), 2);
 }
 
 TEST_F(Desktop, LockPanelsFollowTheKeyboardOfTheDisplay) {
     ownKeyboard_ = false;
     start();
-    auto* num = find<QLabel>("numLock");
-    auto* caps = find<QLabel>("capsLock");
-    EXPECT_EQ(num->text() + caps->text(), "NUMCAPS");
-    for (const char* key : {"Num_Lock", "Caps_Lock"}) {
-        const bool numOn = num->isEnabled();
-        const bool capsOn = caps->isEnabled();
+    EXPECT_EQ(status(StatusPanel::NumLock) + status(StatusPanel::CapsLock), "NUMCAPS");
+    // Which of the two is lit.
+    const auto lit = [&] {
+        return QPair(find<QLabel>("numLock")->isEnabled(), find<QLabel>("capsLock")->isEnabled());
+    };
+    for (const auto& [key, num] : {std::pair{"Num_Lock", true}, std::pair{"Caps_Lock", false}}) {
+        const auto before = lit();
         xdotool({"key", key});
-        EXPECT_EQ(num->isEnabled(), numOn != (QString(key) == "Num_Lock")) << key;
-        EXPECT_EQ(caps->isEnabled(), capsOn != (QString(key) == "Caps_Lock")) << key;
+        EXPECT_EQ(lit(), QPair(before.first != num, before.second != !num)) << key;
         xdotool({"key", key}); // as it was
     }
 }

@@ -1,12 +1,11 @@
-// Loading, saving and running case files through the window, as the user does it.
+// Loading, saving and running case files through the window, as the user does it; the toolbar
+// and menu commands, the focus after commands, exit and printing from the window.
 
-#include "ui/platform/file_browser.h"
 #include "ui/platform/picture_box.h"
 #include "window_fixture.h"
 
+#include <QAbstractScrollArea>
 #include <QStorageInfo>
-#include <QStyleHints>
-#include <QTest>
 
 #include <dlfcn.h>
 #include <fcntl.h>
@@ -25,26 +24,22 @@ extern "C" int open(const char* path, int flags, ...) {
     const mode_t mode = (flags & (O_CREAT | O_TMPFILE)) != 0 ? va_arg(args, mode_t) : 0;
     va_end(args);
     const char* failing = failingRead;
-    if (failing && (flags & O_ACCMODE) == O_RDONLY && QByteArray(path).endsWith(failing)) {
-        errno = EIO;
-        return -1;
-    }
+    if (failing && (flags & O_ACCMODE) == O_RDONLY && QByteArray(path).endsWith(failing))
+        return errno = EIO, -1;
     return next(path, flags, mode);
 }
 
 namespace {
 
-using m4::ui::StatusPanel;
 using FilesWindow = WindowFixture;
 
 TEST_F(FilesWindow, TypedCaseIsSavedAsTheExampleFileAndRunsAsTheCommandRunsIt) {
     start();
-    enter({"M-4demo", "示例水库", "1%",  "3",   "100", "10",  "110", "25",  "120", "45",
-           "2",       "600",      "50",  "120", "200", "105", "108", "50",  "5",   "500",
-           "1",       "4",        "5",   "100", "0.9", "4",   "5",   "100", "300", "1",
-           "0.48",    "20",       "112", "0",   "0",   "2",   "100", "0",   "120"});
     // The last cell confirmed, Enter hands the case its name.
-    enter({"800"});
+    const QString items =
+        "M-4demo 示例水库 1% 3 100 10 110 25 120 45 2 600 50 120 200 105 108 50 5 "
+        "500 1 4 5 100 0.9 4 5 100 300 1 0.48 20 112 0 0 2 100 0 120 800";
+    enter(items.split(' '));
     EXPECT_EQ(QApplication::focusWidget(), nameField());
     EXPECT_EQ(nameField()->selectedText(), "M-4demo.INT");
     tabs("SSTab1")->setTab(3);
@@ -61,8 +56,6 @@ TEST_F(FilesWindow, TypedCaseIsSavedAsTheExampleFileAndRunsAsTheCommandRunsIt) {
 
     press("run");
     EXPECT_EQ(takeMessages(), QStringList());
-    EXPECT_EQ(status(StatusPanel::Command) + "|" + status(StatusPanel::Result),
-              "运行计算作图|结果文件M-4demo.out/bmp已存盘");
     EXPECT_EQ(tabs("SSTab2")->tab(), 1);
     EXPECT_EQ(pane(), gbkFile(use("M-4demo.out")));
 
@@ -101,10 +94,7 @@ TEST_F(FilesWindow, RefusedOrUnreadableFilesLeaveTheCurrentCaseAndItsName) {
     click("M-4demo-.INT", true);
     EXPECT_EQ(takeMessages(), QStringList{"选择的数据文件 M-4demo-.INT 不符合！"});
     EXPECT_EQ(status(StatusPanel::Result), "结果文件M-4demo-.out/bmp已存盘");
-    auto* list = find<m4::ui::FileList>("File1");
-    const QPoint listed =
-        list->visualItemRect(list->findItems("M-4Example.INT", Qt::MatchExactly)[0]).center();
-    QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, listed); // without a click before
+    click("M-4Example.INT", true, true);
     EXPECT_EQ(nameField()->text(), "M-4Renamed.INT");
     retype(field(0), "改过的水库");
     press("save");
@@ -173,10 +163,7 @@ TEST_F(FilesWindow, RunRefusesUnsavedCasesAndAFailedRunLeavesNoResultsShown) {
 
     // A run that fails, on a file it cannot use or a chart it cannot write: the message names
     // the fault, and no earlier report or chart stays shown as this one's.
-    QFile bad(use("M-4bad.INT"));
-    ASSERT_TRUE(bad.open(QIODevice::WriteOnly));
-    bad.write(m4test::fileBytes(example()).replace("\r\n1\r\n4,5", "\r\n11\r\n4,5")); // G0 = 11
-    bad.close();
+    ASSERT_TRUE(QFile::copy(M4_TEST_DATA "/bad/tunnels-11.INT", use("M-4bad.INT")));
     click("M-4Example.INT", true); // a report shown before
     ASSERT_FALSE(pane().isEmpty());
     ASSERT_TRUE(QFile::remove(use("M-4Example.bmp")) && QDir(use()).mkdir("M-4Example.bmp"));
@@ -186,7 +173,7 @@ TEST_F(FilesWindow, RunRefusesUnsavedCasesAndAFailedRunLeavesNoResultsShown) {
         click(file, true);
         const QStringList messages = takeMessages();
         ASSERT_FALSE(messages.isEmpty());
-        EXPECT_TRUE(messages.back().startsWith(message)) << messages.back().toStdString();
+        EXPECT_TRUE(messages.back().startsWith(message)) << messages.back();
         EXPECT_EQ(status(StatusPanel::Result), messages.back().section('\n', 0, 0));
         // The report written before the chart failed is this run's; without one the empty
         // chart page stays shown.
@@ -205,9 +192,119 @@ TEST_F(FilesWindow, RunRefusesUnsavedCasesAndAFailedRunLeavesNoResultsShown) {
     const QString message = takeMessages().join('|');
     EXPECT_TRUE(message.startsWith("结果文件无法读取：") &&
                 message.endsWith("\n文件：" + QDir::toNativeSeparators(use("M-4Example.out"))))
-        << message.toStdString();
+        << message;
     EXPECT_EQ(status(StatusPanel::Result), message.section('\n', 0, 0));
     EXPECT_EQ(pane(), QString());
+}
+
+using CommandsWindow = WindowFixture;
+
+/// A printer that keeps what it is given, or fails every step.
+struct ScriptedPrinter : m4::ReportPrinter {
+    ScriptedPrinter(QStringList* log, bool ready) : log_(log), ready_(ready) {}
+    bool beginDocument(int l, int t) override { return note(QString("begin %1 %2").arg(l).arg(t)); }
+    bool emptyLine() override { return note("empty"); }
+    bool text(const QString& text) override { return note(text); }
+    bool endDocument() override { return note("end"); }
+    bool note(const QString& call) { return log_->append(call), ready_; }
+    QStringList* log_;
+    bool ready_;
+};
+
+TEST_F(CommandsWindow, ToolbarAndMenuRunTheSameCommandsAndOnlyTheToolbarNamesItInPanel2) {
+    start();
+    // Each command from either place; the toolbar names it in panel 2, the menu does not.
+    for (const auto& [key, panel2, message] :
+         {std::tuple{"run", "运行计算作图", "文件名*.INT不对！请查实"},
+          std::tuple{"print", "打印文本图形", "尚未计算,无文本和图形打印"}}) {
+        press(key);
+        EXPECT_EQ(status(StatusPanel::Command), panel2);
+        EXPECT_EQ(takeMessages(), QStringList{message});
+        find<QLabel>("command")->setText("before");
+        choose(key);
+        EXPECT_EQ(status(StatusPanel::Command), "before");
+        EXPECT_EQ(takeMessages(), QStringList{message});
+    }
+    // Exit ends at once, unsaved edits or not, from either place, and so does closing; New
+    // empties the case.
+    retype(field(0), "unsaved");
+    choose("exit");
+    EXPECT_EQ(quits_, 1);
+    press("exit");
+    w->close();
+    EXPECT_EQ(quits_, 3);
+    choose("new");
+    EXPECT_EQ(field(0)->text(), "");
+}
+
+TEST_F(CommandsWindow, RightButtonOpensTheMenuOverItsAreasOnly) {
+    start();
+    auto* menu = find<QMenu>("MnuRight");
+    EXPECT_EQ(menu->title(), "右键菜单");
+    // A click on the control, or inside the frame of one that scrolls.
+    const auto opens = [&](int page, const char* name, Qt::MouseButton mouse) {
+        tabs("SSTab2")->setTab(page);
+        QWidget* area = find<QWidget>(name);
+        if (auto* scrolls = qobject_cast<QAbstractScrollArea*>(area)) area = scrolls->viewport();
+        QTest::mouseClick(area, mouse, {}, QPoint(3, 3));
+        const bool shown = menu->isVisible();
+        menu->hide();
+        return shown;
+    };
+    const std::pair<int, const char*> areas[] = {
+        {0, "client"}, {0, "Picture2"},     {0, "Picture3"}, {0, "Dir1"},        {0, "File1"},
+        {0, "SSpic"},  {1, "RichTextBox1"}, {2, "Picture1"}, {3, "RichTextBox2"}};
+    for (const auto& [page, name] : areas) {
+        EXPECT_TRUE(opens(page, name, Qt::RightButton)) << name;
+        EXPECT_FALSE(opens(page, name, Qt::LeftButton)) << name;
+    }
+    for (const char* other : {"MSFlexGrid1(0)", "Text3(0)", "Label1(2)", "Drive1", "new"})
+        EXPECT_FALSE(opens(0, other, Qt::RightButton)) << other;
+}
+
+TEST_F(CommandsWindow, FocusStaysWithTheUserSoASpaceNeverRunsACommand) {
+    copyExample();
+    start();
+    // Tab walks on from the last field to the folders, never onto a toolbar button.
+    field(14)->setFocus();
+    QTest::keyClick(field(14), Qt::Key_Tab);
+    EXPECT_EQ(QApplication::focusWidget(), find<QWidget>("Drive1"));
+    click("M-4Example.INT");
+    field(5)->setFocus();
+    press("run");
+    ASSERT_FALSE(pane().isEmpty());
+    EXPECT_EQ(qobject_cast<QToolButton*>(QApplication::focusWidget()), nullptr);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
+    EXPECT_EQ(takeMessages(), QStringList());
+    EXPECT_EQ(field(0)->text(), "示例水库");
+    // Back on the data page, the focus is where the user left it.
+    QTest::mouseClick(tabs("SSTab2"), Qt::LeftButton, {}, tabs("SSTab2")->tabRect(0).center());
+    EXPECT_EQ(QApplication::focusWidget(), field(5));
+}
+
+TEST_F(CommandsWindow, PrintSendsThePaneAndReportsEachFailedStep) {
+    copyExample();
+    copyExample("M-4Typical.INT");
+    start();
+    QStringList log;
+    bool ready = true;
+    printer_ = [&](const QString&) { return std::make_unique<ScriptedPrinter>(&log, ready); };
+
+    click("M-4Example.INT", true);
+    // Then a printer that is not there: every step still tried, one message a step, and no
+    // claim that anything printed. Then another case loaded after the run: the pane still
+    // holds, and the status names, the report of the case that was run.
+    for (const auto& [ok, load] : {std::pair{true, ""}, {false, ""}, {true, "M-4Typical.INT"}}) {
+        ready = ok;
+        log.clear();
+        if (*load) click(load);
+        choose("print");
+        EXPECT_EQ(log, (QStringList{"begin -600 300", "empty", "empty",
+                                    gbkFile(use("M-4Example.out")), "end"}));
+        EXPECT_EQ(takeMessages(), ok ? QStringList() : QStringList(5, "打印机未准备好"));
+        EXPECT_EQ(status(StatusPanel::Result),
+                  ok ? "结果文件M-4Example.out/bmp已打印" : "打印机未准备好");
+    }
 }
 
 } // namespace

@@ -3,16 +3,11 @@
 // queue whose jobs' documents the scheduler keeps in its spool. The machine's printers and the
 // user's default printer are never touched.
 
-#include "common/gbk.h"
-#include "output/case_run.h"
-#include "ui/printing.h"
 #include "window_fixture.h"
 
-#include <QDeadlineTimer>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QStandardPaths>
-#include <QThread>
 
 #include <csignal>
 #include <sys/prctl.h>
@@ -20,8 +15,6 @@
 namespace {
 
 const QString kQueue = "M4Test";
-/// How long the scheduler may take to start (ms).
-constexpr int kWaitMs = 30000;
 
 QString program(const QString& name) {
     return QStandardPaths::findExecutable(name, {"/usr/sbin", "/usr/bin", "/sbin", "/bin"});
@@ -32,46 +25,38 @@ class PrintSpool : public ::testing::Test {
     void SetUp() override {
         for (const char* tool : {"cupsd", "lpadmin", "cupsreject", "lpstat", "pdftotext"})
             if (program(tool).isEmpty()) GTEST_SKIP() << tool << " is not installed";
-        socket_ = dir_.filePath("cups.sock");
+        // The CUPS tools, and the program under test, find this scheduler and queue as any
+        // program would.
+        qputenv("CUPS_SERVER", dir_.filePath("cups.sock").toLocal8Bit());
+        qputenv("PRINTER", kQueue.toLocal8Bit());
         for (const char* sub : {"spool", "cache", "state", "tmp"}) QDir(dir_.path()).mkpath(sub);
-        write("cupsd.conf", "Listen %1/cups.sock\nWebInterface No\nDefaultAuthType None\n"
-                            "PreserveJobFiles Yes\n<Policy default>\n<Limit All>\n"
-                            "Order deny,allow\n</Limit>\n</Policy>\n");
-        write("cups-files.conf", "FileDevice Yes\nServerRoot %1\nRequestRoot %1/spool\n"
-                                 "CacheDir %1/cache\nStateDir %1/state\nTempDir %1/tmp\n"
-                                 "AccessLog %1/log\nErrorLog %1/log\nPageLog %1/log\n");
-        // The scheduler ends with the test, also when the test is killed.
+        // The configuration, %1 standing for the test's folder.
+        for (const auto& [name, text] :
+             {std::pair{"cupsd.conf", "Listen %1/cups.sock\nWebInterface No\nDefaultAuthType None\n"
+                                      "PreserveJobFiles Yes\n<Policy default>\n<Limit All>\n"
+                                      "Order deny,allow\n</Limit>\n</Policy>\n"},
+              std::pair{"cups-files.conf",
+                        "FileDevice Yes\nServerRoot %1\nRequestRoot %1/spool\n"
+                        "CacheDir %1/cache\nStateDir %1/state\nTempDir %1/tmp\n"
+                        "AccessLog %1/log\nErrorLog %1/log\nPageLog %1/log\n"}}) {
+            QFile file(dir_.filePath(name));
+            ASSERT_TRUE(file.open(QIODevice::WriteOnly) &&
+                        file.write(QString(text).arg(dir_.path()).toUtf8()) > 0);
+        }
+        // The scheduler ends with the test (QProcess kills it), also when the test is killed.
         scheduler_.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGTERM); });
         scheduler_.start(program("cupsd"), {"-f", "-c", dir_.filePath("cupsd.conf"), "-s",
                                             dir_.filePath("cups-files.conf")});
-        QDeadlineTimer deadline(kWaitMs);
-        while (!run("lpstat", {"-r"}).contains("is running") && !deadline.hasExpired())
-            QThread::msleep(100);
-        ASSERT_FALSE(deadline.hasExpired())
+        ASSERT_TRUE(
+            QTest::qWaitFor([] { return run("lpstat", {"-r"}).contains("is running"); }, 30000))
             << "no scheduler: " << m4test::fileBytes(dir_.filePath("log")).toStdString();
         run("lpadmin", {"-p", kQueue, "-E", "-v", "file:///dev/null"});
-        // The program under test finds this scheduler and queue as any program would.
-        qputenv("CUPS_SERVER", socket_.toLocal8Bit());
-        qputenv("PRINTER", kQueue.toLocal8Bit());
     }
 
-    void TearDown() override {
-        if (scheduler_.state() == QProcess::NotRunning) return;
-        scheduler_.terminate();
-        if (!scheduler_.waitForFinished(5000)) scheduler_.kill();
-        scheduler_.waitForFinished();
-    }
-
-    /// A configuration file, %1 standing for the test's folder.
-    void write(const QString& name, const QString& text) {
-        QFile file(dir_.filePath(name));
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly) &&
-                    file.write(text.arg(dir_.path()).toUtf8()) > 0);
-    }
-    /// A CUPS command against this scheduler; its output.
-    QString run(const QString& tool, const QStringList& args) {
+    /// A tool's output.
+    static QString run(const QString& tool, const QStringList& args) {
         QProcess process;
-        process.start(program(tool), QStringList{"-h", socket_} + args);
+        process.start(program(tool), args);
         process.waitForFinished(10000);
         return QString::fromLocal8Bit(process.readAllStandardOutput());
     }
@@ -86,25 +71,17 @@ class PrintSpool : public ::testing::Test {
     }
 
     QTemporaryDir dir_;
-    QString socket_;
-    QProcess scheduler_;
+    QProcess scheduler_; // after dir_, so that it ends before its folder goes
 };
 
 TEST_F(PrintSpool, AnAcceptedJobPrintsTheReportAndARefusedOneIsNoPrint) {
-    QTemporaryDir cases;
-    const QString name = "M-4Example.INT";
-    ASSERT_TRUE(QFile::copy(QStringLiteral(M4_EXAMPLES "/") + name, cases.filePath(name)));
-    auto outcome = m4::runCaseFile({cases.path(), name});
-    ASSERT_TRUE(outcome.ok());
-    const QString report = m4::decodeGbk(m4test::fileBytes(outcome->reportPath)).value_or("");
+    const QString report = *m4::decodeGbk(m4test::fileBytes(M4_TEST_DATA "/run/M-4Example.out"));
 
     EXPECT_EQ(print(report), QStringList{"结果文件M-4Example.out/bmp已打印"});
     // The job's document as the spooler took it.
     const QStringList documents = QDir(dir_.filePath("spool")).entryList({"d*-001"}, QDir::Files);
     ASSERT_EQ(documents.size(), 1);
-    QProcess text;
-    text.start(program("pdftotext"), {"-bbox", dir_.filePath("spool/" + documents[0]), "-"});
-    ASSERT_TRUE(text.waitForFinished(10000));
+    const QString boxes = run("pdftotext", {"-bbox", dir_.filePath("spool/" + documents[0]), "-"});
     // Each word with its box in points. Extraction spaces out the Chinese characters, each in
     // its two columns: compare without blanks. The name, the first and the last period's levels
     // and outflows.
@@ -112,7 +89,7 @@ TEST_F(PrintSpool, AnAcceptedJobPrintsTheReportAndARefusedOneIsNoPrint) {
     double left = 1e9, top = 1e9;
     static const QRegularExpression word(
         R"re(<word xMin="([\d.]+)" yMin="([\d.]+)"[^>]*>([^<]*)</word>)re");
-    for (const auto& m : word.globalMatch(QString::fromUtf8(text.readAllStandardOutput()))) {
+    for (const auto& m : word.globalMatch(boxes)) {
         left = std::min(left, m.captured(1).toDouble());
         top = std::min(top, m.captured(2).toDouble());
         printed += m.captured(3);
@@ -121,7 +98,7 @@ TEST_F(PrintSpool, AnAcceptedJobPrintsTheReportAndARefusedOneIsNoPrint) {
     // and the two empty lines printed before the report (points).
     EXPECT_TRUE(left > 18 && top > 40) << left << ", " << top;
     for (const char* wanted : {"工程名:示例水库", "107.03", "106.38", "399.58", "354.10"})
-        EXPECT_TRUE(printed.contains(wanted)) << wanted << " in " << printed.toStdString();
+        EXPECT_TRUE(printed.contains(wanted)) << wanted << " in " << printed;
 
     // A queue that does not accept jobs: the spooler says no, and so does the command.
     run("cupsreject", {kQueue});
