@@ -2,6 +2,7 @@
 // display (xdotool): resizing by dragging the frame, and the lock keys. Run by
 // desktop-session.sh on a display of its own.
 
+#include "ui/platform/instance_lock.h"
 #include "window_fixture.h"
 
 #include <QProcess>
@@ -71,6 +72,15 @@ TEST_F(Desktop, LockPanelsFollowTheKeyboardOfTheDisplay) {
         EXPECT_EQ(lit(), QPair(before.first != num, before.second != !num)) << key;
         xdotool({"key", key}); // as it was
     }
+}
+
+// One instance a display: every screen of it shares the display's lock, another display has its
+// own.
+TEST_F(Desktop, EachDisplayHasItsLock) {
+    const QString display = qEnvironmentVariable("DISPLAY");
+    qputenv("DISPLAY", (display + ".1").toLocal8Bit());
+    EXPECT_EQ(m4::ui::InstanceLock::pathIn("/run", "M-4"), "/run/M-4-" + display + ".lock");
+    qputenv("DISPLAY", display.toLocal8Bit());
 }
 
 } // namespace
