@@ -91,6 +91,9 @@ TEST_F(DataEntryTest, CountsGrowAndShrinkTablesKeepingTheRowsThatStayAndRefuseNo
     EXPECT_EQ(cells(0), (m4::TableText{{"1", "2"}, {"3", "4"}, {"", ""}, {"", ""}, {"", ""}}));
     confirm(2, "1");
     EXPECT_EQ(cells(0), (m4::TableText{{"1", "2"}}));
+    confirm(2, "2"); // a single new row is numbered too
+    EXPECT_EQ(grid(0)->model()->headerData(1, Qt::Vertical).toString(), "2");
+    confirm(2, "1");
 
     for (const auto& [i, text, message] :
          {std::tuple{2, "-1", "个数-1不对，应为0至32767的整数"},
