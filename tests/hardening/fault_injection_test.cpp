@@ -175,6 +175,8 @@ TEST(WriteFaults, ThePreviousFileStaysAndTheFailureNamesItAndWhy) {
         {Spoil::Call, ".bmp", 0, "未能存入磁盘，磁盘空间不足，原文件未变", "fdatasync", ENOSPC},
         {Spoil::Call, ".INT", 0, "未能存入磁盘，输入/输出错误", "fdatasync", EIO},
         {Spoil::Call, ".out", 0, "写入出错，磁盘空间不足，原文件未变", "write", ENOSPC},
+        {Spoil::Call, ".bmp", 0, "写入出错，系统只写入了一部分，没有说明原因", "write",
+         kM4TakesNothing},
         {Spoil::Call, ".out", 0, "新文件未能替换原文件，输入/输出错误", "renameat", EIO},
     };
     for (const auto& c : cases) {
