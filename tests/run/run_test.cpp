@@ -63,6 +63,18 @@ TEST(Run, NameTestComesFirst) {
     }
 }
 
+// The report shows the case's folder, so a folder name GBK has no form for fails the report.
+TEST(Run, AReportThatCannotHoldItsFolderNameIsNamedAndNotWritten) {
+    QTemporaryDir dir;
+    const QString folder = dir.filePath("水库😀");
+    ASSERT_TRUE(QDir().mkdir(folder) && QFile::copy(kExample, folder + "/M-4A.INT"));
+    const auto run = m4::runCaseFile({folder, "M-4A.INT"});
+    ASSERT_FALSE(run.ok());
+    EXPECT_EQ(m4::describe(run.failure()),
+              "结果文件无法写入：字符“😀”无法用GBK编码\n文件：" + folder + "/M-4A.out");
+    EXPECT_FALSE(QFile::exists(folder + "/M-4A.out"));
+}
+
 TEST(Run, CsvHoldsPeriodZeroAndEveryPeriodAsTheReportRoundsThem) {
     QTemporaryDir dir;
     QStringList rows;
