@@ -205,6 +205,11 @@ TEST_F(DataEntryTest, BlocksSelectedByMouseOrShiftArrowsAreCopiedAndEmptiedAndUn
     keys(QKeySequence::Copy);
     EXPECT_EQ(QGuiApplication::clipboard()->text(),
               "水库水位(米)\t水面面积(万平方米)\n100\t10\n110\t25\n120\t45\n");
+    // Shift with a click selects from the current cell to the cell clicked.
+    clickCell(0, 1, 2);
+    clickCell(0, 2, 2, Qt::ShiftModifier);
+    keys(QKeySequence::Copy);
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), "水面面积(万平方米)\n10\n25\n");
 }
 
 } // namespace

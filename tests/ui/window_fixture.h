@@ -115,8 +115,8 @@ class WindowFixture : public ::testing::Test {
         return grid(d)->visualRect(cell).center();
     }
     /// Click data cell (row, col) of table d, which opens the editor on it.
-    void clickCell(int d, int row, int col) {
-        QTest::mouseClick(grid(d)->viewport(), Qt::LeftButton, {}, cellCentre(d, row, col));
+    void clickCell(int d, int row, int col, Qt::KeyboardModifiers keys = {}) {
+        QTest::mouseClick(grid(d)->viewport(), Qt::LeftButton, keys, cellCentre(d, row, col));
     }
     QString status(m4::ui::StatusPanel panel) const {
         static const char* const names[] = {"hint", "command", "result", "numLock", "capsLock"};
