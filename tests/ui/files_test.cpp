@@ -138,6 +138,13 @@ TEST_F(FilesWindow, BrowsingFoldersNeverMovesTheCurrentCase) {
     folders->setPath(use("other"));
     EXPECT_EQ(find<m4::ui::FileList>("File1")->path(), use("other"));
     EXPECT_EQ(find<QLabel>("Label1(1)")->text(), use());
+    // Arrows move in the list; Enter opens the folder they reach.
+    folders->setCurrentRow(0);
+    QTest::keyClick(folders, Qt::Key_Down);
+    EXPECT_EQ(folders->path(), use("other"));
+    QTest::keyClick(folders, Qt::Key_Return);
+    EXPECT_NE(folders->path(), use("other"));
+    folders->setPath(use("other"));
     folders->setPath(use("missing"));
     EXPECT_EQ(takeMessages(), QStringList{"文件夹" + use("missing") + "无法打开"});
     EXPECT_EQ(find<m4::ui::FileList>("File1")->path(), use("other"));
