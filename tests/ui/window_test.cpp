@@ -199,6 +199,8 @@ TEST(GridTest, FixedOrOutsideCellsAreIgnoredAndTheModelAnswersAsQtExpects) {
     grid.setTextMatrix(2, 1, "5.5");
     for (const QPoint at : {QPoint(4, 1), QPoint(1, 9)}) grid.setTextMatrix(at.x(), at.y(), "x");
     EXPECT_EQ(grid.gridModel()->cells(), (m4::TableText{{"", ""}, {"5.5", ""}, {"", ""}}));
+    grid.load({{"1", "2"}}); // a whole table at once, as a loaded case comes
+    EXPECT_EQ(grid.gridModel()->cells(), (m4::TableText{{"1", "2"}}));
 }
 
 TEST(MessageBoxService, WithoutAHookTheMessageWaitsInABoxUntilTheUserClosesIt) {
