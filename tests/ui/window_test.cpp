@@ -160,6 +160,8 @@ TEST_F(StartupTest, EveryControlLiesInItsParentApartFromItsNeighboursAndShowsIts
         w->resize(size);
         QApplication::processEvents();
         ASSERT_EQ(w->size(), size) << "nothing holds the window larger";
+        // The toolbar and its line span the window.
+        EXPECT_EQ(find<QWidget>("Line1")->width(), w->centralWidget()->width());
         // The pages and the file list reach down to the status bar, the pages to the right
         // edge: no strip left blank, nothing cut off.
         const QRect pages = tabs("SSTab2")->geometry();
