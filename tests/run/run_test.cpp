@@ -1,7 +1,6 @@
 // Whole runs against golden reports made by an independent implementation of the method
 // (tests/tools/m4_reference.py), and the route command as a user calls it.
 
-#include "command_line.h"
 #include "output/case_run.h"
 #include "test_files.h"
 
@@ -52,16 +51,6 @@ INSTANTIATE_TEST_SUITE_P(Cases, GoldenReport,
                          [](const testing::TestParamInfo<const char*>& p) {
                              return std::string(p.param + 3);
                          });
-
-TEST(Run, NameTestComesFirst) {
-    QTemporaryDir dir;
-    for (const char* name : {"*.INT", "M-4Example.TXT", "abc"}) {
-        const auto refused = m4::runCaseFile({dir.path(), QString::fromLatin1(name)});
-        ASSERT_FALSE(refused.ok()) << name;
-        EXPECT_EQ(m4::describe(refused.failure()),
-                  QStringLiteral("文件名%1不对！请查实").arg(name));
-    }
-}
 
 // The report shows the case's folder, so a folder name GBK has no form for fails the report.
 TEST(Run, AReportThatCannotHoldItsFolderNameIsNamedAndNotWritten) {
@@ -154,20 +143,6 @@ TEST(CommandLine, AnswersWithoutADisplayAndNamesEveryWrongWord) {
             << args << "\n"
             << call.out.toStdString() << call.err.toStdString();
     }
-}
-
-// Without a display the window opens only on a platform that draws without one.
-TEST(CommandLine, TheWindowOpensWhereThePlatformCanDraw) {
-    const QByteArray display = qgetenv("DISPLAY"), platform = qgetenv("QT_QPA_PLATFORM");
-    qunsetenv("DISPLAY");
-    qunsetenv("WAYLAND_DISPLAY");
-    for (const auto& [name, opens] :
-         {std::pair{"offscreen", true}, {"xcb", false}, {"wayland;offscreen", true}, {"", false}}) {
-        qputenv("QT_QPA_PLATFORM", name);
-        EXPECT_EQ(m4::runCommandLine({"m4"}, true).has_value(), !opens) << name;
-    }
-    qputenv("DISPLAY", display);
-    qputenv("QT_QPA_PLATFORM", platform);
 }
 
 // The route command as installed: bin/m4 route, several cases, one missing, with options.
