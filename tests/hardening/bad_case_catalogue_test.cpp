@@ -96,7 +96,7 @@ TEST_P(BadCaseCatalogue, RunGivesItsMessageAndWritesNothingAndTheLoaderAgrees) {
     EXPECT_EQ(parseCaseText(bytes, badFile(entry.file)).ok(), !entry.loaderRefuses);
     if (!entry.fault) {
         const RunFiles clean = runGoodCase(dir.path(), kCaseName);
-        ASSERT_TRUE(writeBytes(casePath, bytes));
+        ASSERT_TRUE(m4test::writeFile(casePath, bytes));
         const Expected<RunOutcome> run = runCaseFile(requestFor(dir.path(), kCaseName));
         ASSERT_TRUE(run.ok()) << describe(run.failure()).toStdString();
         EXPECT_FALSE(run->laterFailure) << failureText(run->laterFailure).toStdString();
@@ -104,9 +104,9 @@ TEST_P(BadCaseCatalogue, RunGivesItsMessageAndWritesNothingAndTheLoaderAgrees) {
         EXPECT_EQ(filesNow(clean).bitmap, clean.bitmap);
         return;
     }
-    ASSERT_TRUE(writeBytes(casePath, bytes));
+    ASSERT_TRUE(m4test::writeFile(casePath, bytes));
     for (const char* earlier : {"M-4Case.out", "M-4Case.bmp"})
-        ASSERT_TRUE(writeBytes(joinPath(dir.path(), earlier), "earlier"));
+        ASSERT_TRUE(m4test::writeFile(joinPath(dir.path(), earlier), "earlier"));
     const Expected<RunOutcome> run = runCaseFile(requestFor(dir.path(), kCaseName));
     ASSERT_FALSE(run.ok()) << "the run accepted " << entry.file;
     const Failure& failure = run.failure();

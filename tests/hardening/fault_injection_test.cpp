@@ -45,7 +45,7 @@ constexpr uid_t kNobody = 65534; ///< the ordinary user of the tests run as root
 void fillDisk(const QString& folder, qint64 leaveFree) {
     // A reserve file holds the room to leave; the filler takes the rest, then the reserve goes.
     const QString reserve = joinPath(folder, QStringLiteral(".reserve"));
-    EXPECT_TRUE(leaveFree == 0 || writeBytes(reserve, QByteArray(leaveFree, 'r')));
+    EXPECT_TRUE(leaveFree == 0 || m4test::writeFile(reserve, QByteArray(leaveFree, 'r')));
     QFile filler(joinPath(folder, QStringLiteral(".filler")));
     EXPECT_TRUE(filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
     for (const QByteArray& chunk : {QByteArray(4096, 'f'), QByteArray(1, 'f')})

@@ -33,12 +33,6 @@ inline QString testData(const QString& relativePath) {
     return QStringLiteral(M4_TEST_DATA) + u'/' + relativePath;
 }
 
-/// Writes bytes to path, replacing a file there; false when that fails.
-inline bool writeBytes(const QString& path, const QByteArray& bytes) {
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.flush();
-}
-
 /// The names in a folder, sorted, hidden ones included.
 inline QStringList folderEntries(const QString& folder) {
     return QDir(folder).entryList(
@@ -60,7 +54,7 @@ inline RunRequest requestFor(const QString& folder, const QString& caseFileName)
 
 /// Copies a case of the test data to path; false when that fails.
 inline bool placeCase(const QString& path, const char* dataFile = kCleanCase) {
-    return writeBytes(path, m4test::fileBytes(testData(QString::fromUtf8(dataFile))));
+    return m4test::writeFile(path, m4test::fileBytes(testData(QString::fromUtf8(dataFile))));
 }
 
 /// Reads the report and chart again from the paths of an earlier run.

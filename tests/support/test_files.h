@@ -9,8 +9,6 @@
 
 namespace m4test {
 
-/// The whole file, or "(missing)" when it cannot be read, so that a missing file never
-/// compares equal to an empty one.
 /// A case with every kind of outlet and no problem, one list entry a line, as the window writes it.
 inline QStringList fullCaseLines(const QString& name = "示例水库") {
     return (name + "|1%|3|100,10|110,25|120,45|2|600|50|120|200|105|108|50|5|500|1|"
@@ -19,6 +17,8 @@ inline QStringList fullCaseLines(const QString& name = "示例水库") {
         .split(u'|');
 }
 
+/// The whole file, or "(missing)" when it cannot be read, so that a missing file never
+/// compares equal to an empty one.
 inline QByteArray fileBytes(const QString& path) {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(missing)");
