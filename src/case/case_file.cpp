@@ -126,15 +126,19 @@ std::optional<Failure> writeCaseFile(const QString& path, const CaseText& text) 
         return failureAt(Fault::FolderMissing, path, 0, info.absolutePath());
     if (info.fileName().contains(u'\\')) return failureAt(Fault::NameHasSeparator, path, 0);
 
-    const QString content = caseFileText(text);
-    qsizetype bad = 0;
-    const auto bytes = encodeGbk(content, &bad);
-    if (!bytes) {
-        Failure failure = failureAt(Fault::CaseNotWritten, path, 0, characterAt(content, bad));
-        failure.cause = FileCause::NoGbkForm;
-        return failure;
-    }
-    return replaceFile(Fault::CaseNotWritten, path, *bytes);
+    return orOutOfMemory(
+        Fault::CaseNotWritten, path, FileCause::WriteFailed, [&]() -> std::optional<Failure> {
+            const QString content = caseFileText(text);
+            qsizetype bad = 0;
+            const auto bytes = encodeGbk(content, &bad);
+            if (!bytes) {
+                Failure failure =
+                    failureAt(Fault::CaseNotWritten, path, 0, characterAt(content, bad));
+                failure.cause = FileCause::NoGbkForm;
+                return failure;
+            }
+            return replaceFile(Fault::CaseNotWritten, path, *bytes);
+        });
 }
 
 std::optional<Failure> writeCaseFile(const QString& folder, const QString& name,

@@ -372,9 +372,12 @@ bool loadCells(CaseItems& items, TableText& table, const QString& file) {
 } // namespace
 
 Expected<CaseText> loadCaseText(const QString& path) {
-    auto bytes = readCaseBytes(path);
-    if (!bytes) return bytes.failure();
-    return parseCaseText(*bytes, path);
+    return orOutOfMemory(Fault::FileUnreadable, path, FileCause::ReadFailed,
+                         [&]() -> Expected<CaseText> {
+                             auto bytes = readCaseBytes(path);
+                             if (!bytes) return bytes.failure();
+                             return parseCaseText(*bytes, path);
+                         });
 }
 
 Expected<CaseData> readCaseData(const QString& path) {

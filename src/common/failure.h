@@ -6,6 +6,8 @@
 #include <QString>
 
 #include <array>
+#include <cerrno>
+#include <new>
 #include <optional>
 #include <utility>
 #include <variant>
@@ -139,5 +141,20 @@ template <class T> class Expected {
   private:
     std::variant<T, Failure> state_;
 };
+
+/// work(), or the fault with its cause and ENOMEM when memory runs out on the way: a file read
+/// or written whole needs memory of its size, and running short of it is a message, not an end.
+template <class Work>
+auto orOutOfMemory(Fault fault, const QString& path, FileCause cause, Work&& work)
+    -> decltype(work()) {
+    try {
+        return work();
+    } catch (const std::bad_alloc&) {
+        Failure failure{fault, path};
+        failure.cause = cause;
+        failure.error = ENOMEM;
+        return failure;
+    }
+}
 
 } // namespace m4

@@ -55,12 +55,16 @@ constexpr qsizetype kMaxReportBytes = 256 * 1024 * 1024;
 
 /// The report as the run wrote it, or why it cannot be shown.
 Expected<QString> readReport(const QString& path) {
-    const Expected<QByteArray> bytes = readRegularFile(Fault::ReportNotRead, path, kMaxReportBytes);
-    if (!bytes) return bytes.failure();
-    if (std::optional<QString> text = decodeGbk(*bytes)) return *text;
-    Failure failure{Fault::ReportNotRead, path};
-    failure.text = say(WindowText::ReportNotGbk);
-    return failure;
+    return orOutOfMemory(Fault::ReportNotRead, path, FileCause::ReadFailed,
+                         [&]() -> Expected<QString> {
+                             const Expected<QByteArray> bytes =
+                                 readRegularFile(Fault::ReportNotRead, path, kMaxReportBytes);
+                             if (!bytes) return bytes.failure();
+                             if (std::optional<QString> text = decodeGbk(*bytes)) return *text;
+                             Failure failure{Fault::ReportNotRead, path};
+                             failure.text = say(WindowText::ReportNotGbk);
+                             return failure;
+                         });
 }
 
 } // namespace
