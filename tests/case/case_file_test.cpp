@@ -12,15 +12,11 @@
 #include <gtest/gtest.h>
 
 using namespace m4;
-using m4test::fileBytes, m4test::fullCaseLines;
+using m4test::caseBytes, m4test::fileBytes, m4test::fullCaseLines;
 
 namespace {
 
 const QString kExample = QStringLiteral(M4_EXAMPLES "/M-4Example.INT");
-
-QByteArray caseBytes(const QStringList& lines) {
-    return encodeGbk(lines.join("\r\n") + "\r\n\r\n").value();
-}
 
 /// The full case with line n (1-based) replaced.
 QByteArray withLine(int n, const QString& text) {

@@ -18,9 +18,7 @@ using namespace m4;
 
 namespace {
 
-QByteArray caseBytes(const QStringList& lines) {
-    return encodeGbk(lines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n\r\n")).value();
-}
+using m4test::caseBytes;
 
 // A tank of 71 m2 filled from empty by 12.3 m3/s and emptied through an orifice whose sill
 // and opening put the head at the level itself: Q = c sqrt(h), c = 0.98437 * 1 * 1 * sqrt(19.62)

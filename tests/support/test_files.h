@@ -2,6 +2,8 @@
 // Files as tests see them: the bytes on disk, or a marker when there is no file to read; and
 // files written whole; the lines of a sound case.
 
+#include "common/gbk.h"
+
 #include <QByteArray>
 #include <QFile>
 #include <QString>
@@ -15,6 +17,11 @@ inline QStringList fullCaseLines(const QString& name = "示例水库") {
                    "4,5,100,0.9,4,5,100,300|1|0.48,20,112|1|106,109,3,2,0.6,104|1|"
                    "108,111,0.45,12,107|2|100,0|120,800")
         .split(u'|');
+}
+
+/// Lines as a case file holds them: GBK, each ended by CR LF, then the writer's empty line.
+inline QByteArray caseBytes(const QStringList& lines) {
+    return m4::encodeGbk(lines.join("\r\n") + "\r\n\r\n").value();
 }
 
 /// The whole file, or "(missing)" when it cannot be read, so that a missing file never
