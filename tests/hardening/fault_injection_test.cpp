@@ -364,32 +364,29 @@ TEST(RunFaults, OutOfMemoryIsAMessage) {
     const QString path = joinPath(dir.path(), kCaseName);
     ASSERT_TRUE(placeCase(path));
     const CaseText other = caseTextOf(kOtherCase);
-    const QStringList said =
-        inChild([&] {
-            // No room beyond what is mapped, nor any left free in the heap
-            // by earlier tests, but for the messages.
-            QFile statm(QStringLiteral("/proc/self/statm"));
-            statm.open(QIODevice::ReadOnly);
-            const rlim_t used = statm.readAll().split(' ').value(0).toULongLong() *
-                                static_cast<rlim_t>(sysconf(_SC_PAGESIZE));
-            const rlimit limit{used, used};
-            setrlimit(RLIMIT_AS, &limit);
-            void* room = std::malloc(16 * 1024);
-            for (std::size_t size = 1 << 20; size >= 16; size /= 2)
-                while (std::malloc(size) != nullptr) {
-                }
-            std::free(room);
-            const Expected<CaseText> load = loadCaseText(path);
-            const std::optional<Failure> save = writeCaseFile(path, other);
-            const Expected<RunOutcome> run = runCaseFile(requestFor(dir.path(), kCaseName));
-            return (load ? QStringLiteral("loaded") : describe(load.failure()))
-                       .section(u'\n', 0, 0) +
-                   u'|' + failureText(save).section(u'\n', 0, 0) + u'|' +
-                   (run ? QStringLiteral("ran") : describe(run.failure()));
-        }).split(u'|');
-    EXPECT_EQ(said.value(0), "无法读取数据文件：读取出错，内存不足");
-    EXPECT_EQ(said.value(1), "数据文件无法存盘：写入出错，内存不足，原文件未变");
-    EXPECT_EQ(said.value(2).section(u'\n', 0, 0), "内存不足，计算未能完成");
+    expectChildClean(inChild([&] {
+        // No room beyond what is mapped, nor any left free in the heap by earlier tests, but for
+        // the messages.
+        QFile statm(QStringLiteral("/proc/self/statm"));
+        statm.open(QIODevice::ReadOnly);
+        const rlim_t used = statm.readAll().split(' ').value(0).toULongLong() *
+                            static_cast<rlim_t>(sysconf(_SC_PAGESIZE));
+        const rlimit limit{used, used};
+        setrlimit(RLIMIT_AS, &limit);
+        void* room = std::malloc(16 * 1024);
+        for (std::size_t size = 1 << 20; size >= 16; size /= 2)
+            while (std::malloc(size) != nullptr) {
+            }
+        std::free(room);
+        const auto said = [](const QString& text) { return text.section(u'\n', 0, 0); };
+        EXPECT_EQ(said(describe(loadCaseText(path).failure())),
+                  "无法读取数据文件：读取出错，内存不足");
+        EXPECT_EQ(said(failureText(writeCaseFile(path, other))),
+                  "数据文件无法存盘：写入出错，内存不足，原文件未变");
+        EXPECT_EQ(said(describe(runCaseFile(requestFor(dir.path(), kCaseName)).failure())),
+                  "内存不足，计算未能完成");
+        return QString();
+    }));
     EXPECT_EQ(m4test::fileBytes(path), m4test::fileBytes(testData(kCleanCase)));
 #endif
 }
